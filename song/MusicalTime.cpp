@@ -1,0 +1,132 @@
+#include "song/MusicalTime.h"
+
+namespace solvena {
+
+void Song::ResetConductor() {
+    conductor.assign(kConductorSlots, ConductorEntry{});
+    conductorLast = 0;
+}
+
+bool InsertConductorEntry(std::uint32_t tick, std::uint32_t kind, std::uint8_t high, std::uint8_t middle,
+                          std::uint8_t low, Song& song) {
+    // Slot 0 stays all zero, so a list of N slots holds N - 1 entries.
+    if (song.conductor.empty() || song.conductorLast + 1 >= song.conductor.size()) return false;
+    std::uint32_t i = 0;
+    while (i <= song.conductorLast && tick >= song.conductor[i].tick) ++i;
+    for (std::uint32_t k = song.conductorLast; k >= i; --k) song.conductor[k + 1] = song.conductor[k];
+    song.conductor[i] = ConductorEntry{tick, (kind << 24) | (std::uint32_t{high} << 16) |
+                                                 (std::uint32_t{middle} << 8) | low};
+    ++song.conductorLast;
+    return true;
+}
+
+namespace {
+
+bool IsBarLine(const ConductorEntry& e) { return e.Kind() == kBarLine || e.Kind() == kMajorBarLine; }
+
+std::uint32_t LongestTrackEnd(const Song& song, const TrackTable& tracks) {
+    std::uint32_t longest = 0;
+    const std::uint32_t count = song.trackCount < kMaxTracks ? song.trackCount : kMaxTracks;
+    for (std::uint32_t t = 0; t < count; ++t)
+        if (tracks[t].endTick > longest) longest = tracks[t].endTick;
+    return longest;
+}
+
+}  // namespace
+
+void BuildBarLines(Song& song, const TrackTable& tracks) {
+    const std::uint32_t songEnd = LongestTrackEnd(song, tracks);
+    if (!InsertConductorEntry(songEnd, kSongEnd, 0, 0, 0, song)) return;
+    if (songEnd == 0) return;  // an empty song has no bars
+
+    const auto division = static_cast<std::uint32_t>(song.division);
+    std::uint32_t barLength = 4 * division;
+    std::uint32_t barStart = 0;
+    std::uint32_t barNumber = 0;
+    std::uint32_t linesSinceReset = 0;
+    bool madeLine = false;
+    std::uint32_t lastLineTick = 0;
+    // Without a usable bar length no grid can be drawn; the loop below would never advance.
+    if (barLength == 0) return;
+
+    for (std::uint32_t i = 0; barStart < songEnd; ++i) {
+        const std::uint32_t next = barStart + barLength;
+        if (i <= song.conductorLast && next >= song.conductor[i].tick) {
+            const ConductorEntry e = song.conductor[i];
+            if (e.Kind() == kTimeSignature) {
+                linesSinceReset = 0;
+                barStart = e.tick;
+                const std::uint32_t numerator = (e.Value() >> 16) & 0xFF;
+                const std::uint32_t power = ((e.Value() >> 8) & 0xFF) % 32;
+                const std::uint32_t length = (4 * division * numerator) >> power;
+                // A signature that gives no length keeps the previous one rather than stall the grid.
+                if (length != 0) barLength = length;
+                ++barNumber;
+            } else if (e.Kind() == kMarker) {
+                linesSinceReset = 0;
+            }
+            continue;
+        }
+        if (next < barStart) break;  // past the end of the tick range
+        barStart = next;
+        const bool major = linesSinceReset != 0 && linesSinceReset % 8 == 0;
+        if (!InsertConductorEntry(next, major ? kMajorBarLine : kBarLine, static_cast<std::uint8_t>(barNumber >> 16),
+                                  static_cast<std::uint8_t>(barNumber >> 8), static_cast<std::uint8_t>(barNumber),
+                                  song))
+            return;  // the list is full: the bar lines stop here
+        madeLine = true;
+        lastLineTick = next;
+        ++linesSinceReset;
+        ++barNumber;
+    }
+
+    ++barNumber;
+    if (!madeLine || lastLineTick != songEnd)
+        InsertConductorEntry(songEnd, kMajorBarLine, static_cast<std::uint8_t>(barNumber >> 16),
+                             static_cast<std::uint8_t>(barNumber >> 8), static_cast<std::uint8_t>(barNumber), song);
+}
+
+std::uint32_t BarToTick(std::int32_t barNumber, const Song& song) {
+    if (song.conductor.empty()) return 0;
+    for (std::uint32_t i = 0; i <= song.conductorLast && i < song.conductor.size(); ++i) {
+        const ConductorEntry& e = song.conductor[i];
+        if (IsBarLine(e) && e.Value() == (static_cast<std::uint32_t>(barNumber) & 0xFFFFFFu) && barNumber >= 0)
+            return e.tick;
+    }
+    return 0;
+}
+
+std::int64_t LastBarNumber(const Song& song) {
+    if (song.conductor.empty()) return -1;
+    for (std::uint32_t i = song.conductorLast; i >= 1; --i) {
+        if (IsBarLine(song.conductor[i])) return song.conductor[i].Value();
+    }
+    return -1;
+}
+
+std::int32_t SecondsBetween(std::uint32_t startTick, std::uint32_t endTick, const Song& song) {
+    const auto division = static_cast<std::uint32_t>(song.division);
+    // A rate of zero (no division, or a huge tempo) would divide by zero; one tick a second is
+    // the slowest time that still counts.
+    auto rate = [](std::uint32_t r) { return r == 0 ? 1u : r; };
+    std::uint32_t ticksPerSecond = rate(2 * division);
+    std::uint32_t previous = startTick;
+    std::uint32_t seconds = 0;
+    for (std::uint32_t i = 0; i <= song.conductorLast && i < song.conductor.size(); ++i) {
+        const ConductorEntry& e = song.conductor[i];
+        if (e.tick > endTick) break;
+        if (e.Kind() != kTempo) continue;
+        if (e.tick > startTick) {
+            seconds += (e.tick - previous) / ticksPerSecond;
+            previous = e.tick;
+        }
+        // Below 100 microseconds a quarter the rate formula divides by zero; such tempos count as 100.
+        const std::uint32_t microseconds = e.Value() < 100 ? 100 : e.Value();
+        ticksPerSecond = rate((division * 10000u) / (microseconds / 100u));
+    }
+    const auto rest = static_cast<std::int32_t>(endTick - previous) / static_cast<std::int32_t>(ticksPerSecond);
+    // Added as unsigned so that absurd tick ranges wrap instead of overflowing.
+    return static_cast<std::int32_t>(seconds + static_cast<std::uint32_t>(rest));
+}
+
+}  // namespace solvena

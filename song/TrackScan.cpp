@@ -1,0 +1,143 @@
+#include "song/TrackScan.h"
+
+#include <algorithm>
+
+#include "song/EventPrimitives.h"
+#include "song/MusicalTime.h"
+
+namespace solvena {
+
+namespace {
+
+TitleLabelHook titleLabelHook = nullptr;
+
+// The text of a meta event: its declared length, clipped to the bytes the track holds,
+// and cut at a zero byte since the text is used as a zero-terminated string.
+std::string MetaText(Bytes buf, ByteIndex statusIndex, std::uint32_t trackLength) {
+    ByteIndex first = statusIndex + 2;
+    const std::uint32_t declared = ReadVarLen(buf, statusIndex + 2, &first);
+    const ByteIndex end = std::min<ByteIndex>(first + static_cast<ByteIndex>(declared), trackLength);
+    std::string text;
+    for (ByteIndex k = first; k < end; ++k) {
+        const auto c = static_cast<char>(ByteAt(buf, k));
+        if (c == '\0') break;
+        text.push_back(c);
+    }
+    return text;
+}
+
+struct Taken {
+    bool port = false, noteOn = false, bankMsb = false, bankLsb = false, program = false;
+    bool trackName = false, instrumentName = false, title = false;
+};
+
+std::int32_t SignedByte(Bytes buf, ByteIndex i) { return static_cast<std::int8_t>(ByteAt(buf, i)); }
+
+std::uint32_t ConductorKindOf(int eventKind) {
+    switch (eventKind) {
+        case EventKind::kTempo: return kTempo;
+        case EventKind::kMarker: return kMarker;
+        case EventKind::kCuePoint: return kCuePoint;
+        case EventKind::kTimeSignature: return kTimeSignature;
+        default: return 0;
+    }
+}
+
+void ScanTrack(Song& song, TrackInfo& track, std::uint32_t index) {
+    track.bankMsb = 1;
+    track.bankLsb = 1;
+    track.port = 0;
+    track.program = 0;
+    track.channel = 0;
+    track.firstNoteTick = 0;
+    track.name.reset();
+    track.instrumentName.reset();
+    Taken taken;
+
+    const Bytes buf(track.data.data(), track.data.size());
+    std::uint32_t tick = 0;
+    ByteIndex i = 0;
+    for (;;) {
+        tick += ReadDeltaTime(buf, i);
+        const int k = ClassifyEvent(buf, i);
+        const ByteIndex s = EventStatusIndex(buf, i);
+        switch (k) {
+            case EventKind::kPortPrefix:
+                if (!taken.port) { track.port = SignedByte(buf, s + 3); taken.port = true; }
+                break;
+            case EventKind::kNoteOn:
+                if (!taken.noteOn) {
+                    track.channel = (ByteAt(buf, s) & 0x0F) + 1;
+                    track.firstNoteTick = tick;
+                    taken.noteOn = true;
+                }
+                break;
+            case EventKind::kBankSelectMsb:
+                if (!taken.bankMsb) { track.bankMsb = SignedByte(buf, s + 2); taken.bankMsb = true; }
+                break;
+            case EventKind::kBankSelectLsb:
+                if (!taken.bankLsb) { track.bankLsb = SignedByte(buf, s + 2); taken.bankLsb = true; }
+                break;
+            case EventKind::kProgramChange:
+                if (!taken.program) {
+                    track.program = SignedByte(buf, s + 1);
+                    taken.program = taken.bankMsb = taken.bankLsb = true;
+                }
+                break;
+            case EventKind::kTrackName:
+                if (!taken.trackName) {
+                    std::string text = MetaText(buf, s, track.length);
+                    // Track 0 keeps its last name; its first one is the song's title.
+                    if (index == 0 && !taken.title) {
+                        SetText(song.title, text);
+                        if (titleLabelHook) titleLabelHook(song.title.data());
+                        taken.title = true;
+                    }
+                    track.name = std::move(text);
+                    if (index != 0) taken.trackName = true;
+                }
+                break;
+            case EventKind::kInstrumentName:
+                if (!taken.instrumentName) {
+                    track.instrumentName = MetaText(buf, s, track.length);
+                    taken.instrumentName = true;
+                }
+                break;
+            case EventKind::kTempo:
+            case EventKind::kMarker:
+            case EventKind::kCuePoint:
+            case EventKind::kTimeSignature:
+                // A full list drops the entry; nothing is written past it.
+                InsertConductorEntry(tick, ConductorKindOf(k), ByteAt(buf, s + 3), ByteAt(buf, s + 4),
+                                     ByteAt(buf, s + 5), song);
+                break;
+            case EventKind::kEndOfTrack:
+                track.endTick = tick;
+                return;
+            default:
+                break;
+        }
+        const ByteIndex last = EventLastIndex(buf, i);
+        // An event that cannot be sized ends the track where it stands.
+        if (last < i) {
+            track.endTick = tick;
+            return;
+        }
+        i = last + 1;
+        if (i >= static_cast<ByteIndex>(track.length)) {
+            track.endTick = tick;
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+void SetTitleLabelHook(TitleLabelHook hook) { titleLabelHook = hook; }
+
+void ScanTracks(Song& song, TrackTable& tracks) {
+    const std::uint32_t count = std::min<std::uint32_t>(song.trackCount, kMaxTracks);
+    for (std::uint32_t t = 0; t < count; ++t) ScanTrack(song, tracks[t], t);
+}
+
+}  // namespace solvena
