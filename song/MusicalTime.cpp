@@ -87,11 +87,11 @@ void BuildBarLines(Song& song, const TrackTable& tracks) {
 }
 
 std::uint32_t BarToTick(std::int32_t barNumber, const Song& song) {
-    if (song.conductor.empty()) return 0;
+    // Bar numbers are stored in 24 bits; a larger or negative number names no bar line.
+    if (song.conductor.empty() || barNumber < 0 || barNumber > 0xFFFFFF) return 0;
     for (std::uint32_t i = 0; i <= song.conductorLast && i < song.conductor.size(); ++i) {
         const ConductorEntry& e = song.conductor[i];
-        if (IsBarLine(e) && e.Value() == (static_cast<std::uint32_t>(barNumber) & 0xFFFFFFu) && barNumber >= 0)
-            return e.tick;
+        if (IsBarLine(e) && e.Value() == static_cast<std::uint32_t>(barNumber)) return e.tick;
     }
     return 0;
 }
