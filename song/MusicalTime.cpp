@@ -11,8 +11,10 @@ bool InsertConductorEntry(std::uint32_t tick, std::uint32_t kind, std::uint8_t h
                           std::uint8_t low, Song& song) {
     // Slot 0 stays all zero, so a list of N slots holds N - 1 entries.
     if (song.conductor.empty() || song.conductorLast + 1 >= song.conductor.size()) return false;
-    std::uint32_t i = 0;
-    while (i <= song.conductorLast && tick >= song.conductor[i].tick) ++i;
+    // Searching down from the top gives the same slot (after every entry with the same or an
+    // earlier tick) and makes the common case, appending in tick order, constant time.
+    std::uint32_t i = song.conductorLast + 1;
+    while (i > 1 && tick < song.conductor[i - 1].tick) --i;
     for (std::uint32_t k = song.conductorLast; k >= i; --k) song.conductor[k + 1] = song.conductor[k];
     song.conductor[i] = ConductorEntry{tick, (kind << 24) | (std::uint32_t{high} << 16) |
                                                  (std::uint32_t{middle} << 8) | low};

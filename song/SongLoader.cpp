@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace solvena {
@@ -11,11 +9,8 @@ namespace solvena {
 namespace {
 
 std::uint8_t NextByte(ByteStream& stream) {
-    if (stream.AtEnd()) {
-        ++stream.pos;  // keeps AtEnd() true and counts the missing byte
-        return 0;
-    }
-    return stream.bytes[stream.pos++];
+    const int c = stream.Get();
+    return c < 0 ? 0 : static_cast<std::uint8_t>(c);
 }
 
 // Every entry gets an all-zero buffer of the standard size. A buffer that already has that
@@ -33,13 +28,44 @@ void PrepareTrackBuffers(TrackTable& tracks) {
     }
 }
 
+// Reads up to `declared` bytes of a chunk into the track, growing its buffer only as the
+// bytes actually arrive. Returns how many there were.
+std::size_t ReadChunkData(ByteStream& stream, std::uint32_t declared, TrackInfo& track) {
+    constexpr std::size_t kPiece = 1u << 20;
+    std::size_t have = 0;
+    while (have < declared) {
+        const std::size_t want = std::min<std::size_t>(declared - have, have < kTrackBufferSize ? kTrackBufferSize - have : kPiece);
+        if (have + want > track.data.size()) track.data.resize(have + want, 0);
+        const std::size_t got = stream.Read(track.data.data() + have, want);
+        have += got;
+        if (got < want) break;
+    }
+    if (track.data.size() > kTrackBufferSize && track.data.size() > have)
+        track.data.resize(std::max(have, kTrackBufferSize));
+    return have;
+}
+
 }  // namespace
 
+int ByteStream::Get() {
+    if (file_) {
+        const int c = std::fgetc(file_);
+        return c == EOF ? -1 : c;
+    }
+    return pos_ < bytes_.size() ? bytes_[pos_++] : -1;
+}
+
+std::size_t ByteStream::Read(std::uint8_t* out, std::size_t n) {
+    if (file_) return std::fread(out, 1, n, file_);
+    const std::size_t count = std::min(n, pos_ < bytes_.size() ? bytes_.size() - pos_ : 0);
+    if (count > 0) std::memcpy(out, bytes_.data() + pos_, count);
+    pos_ += count;
+    return count;
+}
+
 int ReadChunkId(ByteStream& stream) {
-    char id[4];
-    bool complete = stream.Remaining() >= 4;
-    for (char& c : id) c = static_cast<char>(NextByte(stream));
-    if (!complete) return 0;
+    std::uint8_t id[4];
+    if (stream.Read(id, 4) != 4) return 0;
     if (std::memcmp(id, "MThd", 4) == 0) return 1;
     if (std::memcmp(id, "MTrk", 4) == 0) return 2;
     return 0;
@@ -58,10 +84,11 @@ void ReleaseTrackBuffers(TrackTable& tracks) {
     }
 }
 
-bool LoadSongFromBytes(std::span<const std::uint8_t> file, Song& song, TrackTable& tracks) {
+namespace {
+
+bool LoadSongFromStream(ByteStream& stream, Song& song, TrackTable& tracks) {
     PrepareTrackBuffers(tracks);
 
-    ByteStream stream{file, 0};
     if (ReadChunkId(stream) != 1 || ReadBigEndian(4, stream) != 6) return false;
     const std::uint32_t format = ReadBigEndian(2, stream);
     const std::uint32_t declaredTracks = ReadBigEndian(2, stream);
@@ -80,21 +107,29 @@ bool LoadSongFromBytes(std::span<const std::uint8_t> file, Song& song, TrackTabl
         if (ReadChunkId(stream) != 2) return true;
         const std::uint32_t declared = ReadBigEndian(4, stream);
         // A file shorter than its declared length keeps what it actually holds.
-        const std::size_t length = std::min<std::size_t>(declared, stream.Remaining());
-        TrackInfo& track = tracks[t];
-        if (length > track.data.size()) track.data.resize(length, 0);
-        if (length > 0) std::memcpy(track.data.data(), file.data() + stream.pos, length);
-        stream.pos += length;
-        track.length = static_cast<std::uint32_t>(length);
+        tracks[t].length = static_cast<std::uint32_t>(ReadChunkData(stream, declared, tracks[t]));
     }
     return true;
 }
 
+}  // namespace
+
+bool LoadSongFromBytes(std::span<const std::uint8_t> file, Song& song, TrackTable& tracks) {
+    ByteStream stream(file);
+    return LoadSongFromStream(stream, song, tracks);
+}
+
 bool LoadSong(const char* path, Song& song, TrackTable& tracks) {
-    std::vector<std::uint8_t> bytes;
-    std::ifstream in(path, std::ios::binary);
-    if (in) bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return LoadSongFromBytes(bytes, song, tracks);
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) {
+        // An unreadable file behaves as an empty stream.
+        ByteStream empty(std::span<const std::uint8_t>{});
+        return LoadSongFromStream(empty, song, tracks);
+    }
+    ByteStream stream(file);
+    const bool loaded = LoadSongFromStream(stream, song, tracks);
+    std::fclose(file);
+    return loaded;
 }
 
 }  // namespace solvena

@@ -2,19 +2,30 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <span>
 
 #include "song/Song.h"
 
 namespace solvena {
 
-// A forward-only reader over the file's bytes; reads past the end give zero bytes.
-struct ByteStream {
-    std::span<const std::uint8_t> bytes;
-    std::size_t pos = 0;
+// A forward-only reader over a file or over bytes in memory. Reads past the end give zero
+// bytes and count as missing; a file is read as it goes, so only what the song declares and
+// the file really holds is ever taken into memory.
+class ByteStream {
+public:
+    explicit ByteStream(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    explicit ByteStream(std::FILE* file) : file_(file) {}
 
-    bool AtEnd() const { return pos >= bytes.size(); }
-    std::size_t Remaining() const { return AtEnd() ? 0 : bytes.size() - pos; }
+    // The next byte, or -1 at the end.
+    int Get();
+    // Up to n bytes into out; returns how many there were.
+    std::size_t Read(std::uint8_t* out, std::size_t n);
+
+private:
+    std::span<const std::uint8_t> bytes_;
+    std::size_t pos_ = 0;
+    std::FILE* file_ = nullptr;
 };
 
 // 1 for "MThd", 2 for "MTrk", 0 otherwise (including a stream that ends first).
