@@ -4,6 +4,7 @@
 
 #include "song/Estimates.h"
 #include "song/MusicalTime.h"
+#include "tools/songdump/StreamJson.h"
 
 namespace solvena {
 
@@ -88,8 +89,6 @@ void WriteSongMembers(JsonWriter& json, const Song& song, const TrackTable& trac
 
 void WriteJob(JsonWriter& json, const JobRequest& job, const Song& song, const TrackTable& tracks,
               std::span<const std::uint32_t> selectedTracks) {
-    (void)tracks;
-    (void)selectedTracks;
     const std::int32_t seconds = SecondsBetween(job.startTick, job.endTick, song);
     const std::int32_t expected = ExpectedSeconds(song, job.startTick, job.endTick, job.reverbSeconds);
 
@@ -107,6 +106,7 @@ void WriteJob(JsonWriter& json, const JobRequest& job, const Song& song, const T
     json.String(TimeText(expected));
     json.Key("sizeText");
     json.String(SizeText(job.sampleRate, expected, job.bitsPerSample, job.channels));
+    WriteStreamMembers(json, song, tracks, job.startTick, job.endTick, selectedTracks);
     json.EndObject();
 }
 
