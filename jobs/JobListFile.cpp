@@ -144,7 +144,7 @@ JobListResult ReadJobs(Source& s) {
             result.line = line;
             return result;
         }
-        if (!AppendJob(job)) {
+        if (!AppendStackedJob(job)) {
             result.status = JobListStatus::tableFull;
             result.line = line;
             return result;

@@ -30,7 +30,7 @@ std::string WriteJobList(std::span<const RecordingJob> list);
 // False when the file cannot be created or fully written.
 bool WriteJobListFile(const char* path, std::span<const RecordingJob> list);
 
-// Appends the file's jobs to the table through AppendJob, so each gets its row; showing the
+// Appends the file's jobs to the table through AppendStackedJob, so each gets its row; showing the
 // job stack window afterwards is the caller's. Stops at the first job it cannot read whole
 // or cannot fit, keeping the jobs before it.
 JobListResult ReadJobList(std::string_view bytes);

@@ -20,7 +20,7 @@ bool HoldsJob(std::int32_t position) {
 
 void SetJobRowHooks(const JobRowHooks& hooks) { rowHooks = hooks; }
 
-bool AppendJob(const RecordingJob& job) {
+bool AppendStackedJob(const RecordingJob& job) {
     if (jobCount < 0 || jobCount >= static_cast<std::int32_t>(kMaxJobs)) return false;
     RecordingJob& slot = jobs[static_cast<std::size_t>(jobCount)];
     slot = job;
@@ -32,8 +32,8 @@ bool AppendJob(const RecordingJob& job) {
     return true;
 }
 
-bool AddJob(const RecordingJob& job) {
-    if (!AppendJob(job)) return false;
+bool AddStackedJob(const RecordingJob& job) {
+    if (!AppendStackedJob(job)) return false;
     ShowJobStackWindow();
     return true;
 }

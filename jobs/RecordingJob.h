@@ -54,9 +54,10 @@ void SetJobRowHooks(const JobRowHooks& hooks);
 // Fills position jobCount, has its row inserted, counts it and shows the window. Returns
 // false, writing nothing and calling no hook, when all kMaxJobs positions are in use.
 // Flags other than 0 are stored as 1.
-bool AddJob(const RecordingJob& job);
+// (Not "AddJob": the Windows headers define that name as a macro.)
+bool AddStackedJob(const RecordingJob& job);
 // The same without showing the window: list loading shows it once after all its jobs.
-bool AppendJob(const RecordingJob& job);
+bool AppendStackedJob(const RecordingJob& job);
 void ShowJobStackWindow();
 
 // Empties positions jobCount-1 down to 0, deleting each row after its record, then sets

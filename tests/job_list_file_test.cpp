@@ -97,7 +97,7 @@ TEST_F(JobListFile, WriteReadWriteIsByteExactWithLongPathsAndOffJobs) {
     const std::string leadingSpaces = "  spaced.mid";
     const std::string paths[] = {path300, path511, cp932, leadingSpaces, ""};
     std::int32_t seed = 1;
-    for (const std::string& p : paths) ASSERT_TRUE(AppendJob(VariedJob(p, seed++)));
+    for (const std::string& p : paths) ASSERT_TRUE(AppendStackedJob(VariedJob(p, seed++)));
     const std::span<const RecordingJob> stacked = StackedJobs();
     const std::vector<RecordingJob> before(stacked.begin(), stacked.end());
     const std::string saved = WriteJobList(StackedJobs());
@@ -116,7 +116,7 @@ TEST_F(JobListFile, WriteReadWriteIsByteExactWithLongPathsAndOffJobs) {
 
 TEST_F(JobListFile, FilesOnDiskRoundTripAndMissingFilesSayCannotOpen) {
     const std::string file = (std::filesystem::temp_directory_path() / "solvena_job_list_test.list").string();
-    for (std::int32_t seed : {1, 2}) ASSERT_TRUE(AppendJob(VariedJob("C:\\song.mid", seed)));
+    for (std::int32_t seed : {1, 2}) ASSERT_TRUE(AppendStackedJob(VariedJob("C:\\song.mid", seed)));
     ASSERT_TRUE(WriteJobListFile(file.c_str(), StackedJobs()));
     EXPECT_EQ(ReadJobListFile(file.c_str()).status, JobListStatus::ok);
     ASSERT_EQ(jobCount, 4);
@@ -132,7 +132,7 @@ TEST_F(JobListFile, FilesOnDiskRoundTripAndMissingFilesSayCannotOpen) {
 }
 
 TEST_F(JobListFile, LoadingAppendsAfterExistingJobsOneRowEach) {
-    for (std::int32_t seed : {1, 2, 3}) ASSERT_TRUE(AppendJob(VariedJob("old.mid", seed)));
+    for (std::int32_t seed : {1, 2, 3}) ASSERT_TRUE(AppendStackedJob(VariedJob("old.mid", seed)));
     insertedAt.clear();
     const JobListResult r = ReadJobList("2\r\n" + Line("x.mid") + "\r\n" + Line("y.mid") + "\r\n");
     EXPECT_EQ(r.status, JobListStatus::ok);
@@ -246,7 +246,7 @@ TEST_F(JobListFile, MalformedFilesStopAtTheFirstIncompleteJobKeepingEarlierOnes)
 }
 
 TEST_F(JobListFile, NeverMoreThan128Jobs) {
-    for (std::size_t i = 0; i < kMaxJobs - 1; ++i) ASSERT_TRUE(AppendJob(VariedJob("old.mid", 1)));
+    for (std::size_t i = 0; i < kMaxJobs - 1; ++i) ASSERT_TRUE(AppendStackedJob(VariedJob("old.mid", 1)));
     const JobListResult r = ReadJobList("3\r\n" + Line("a.mid") + "\r\n" + Line("b.mid") + "\r\n" + Line("c.mid"));
     EXPECT_EQ(r.status, JobListStatus::tableFull);
     EXPECT_EQ(r.jobsAdded, 1);

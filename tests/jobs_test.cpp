@@ -56,8 +56,8 @@ TEST_F(JobTable, AddFillsPositionJobCountThenInsertsRowThenCountsThenShows) {
     job.trackEnabled[0] = 1;
     job.trackEnabled[2] = 7;  // any nonzero flag means "on"
     job.enabled = 3;
-    ASSERT_TRUE(AddJob(job));
-    ASSERT_TRUE(AddJob(MakeJob("b.mid")));
+    ASSERT_TRUE(AddStackedJob(job));
+    ASSERT_TRUE(AddStackedJob(MakeJob("b.mid")));
     EXPECT_EQ(jobCount, 2);
     EXPECT_EQ(rowEvents, (std::vector<std::string>{"insert 0 a.mid", "show 1", "insert 1 b.mid", "show 2"}));
     const RecordingJob& first = jobs[0];
@@ -70,42 +70,42 @@ TEST_F(JobTable, AddFillsPositionJobCountThenInsertsRowThenCountsThenShows) {
     EXPECT_EQ(jobs[2], RecordingJob{});
 
     rowEvents.clear();
-    ASSERT_TRUE(AppendJob(MakeJob("c.mid")));
+    ASSERT_TRUE(AppendStackedJob(MakeJob("c.mid")));
     EXPECT_EQ(rowEvents, (std::vector<std::string>{"insert 2 c.mid"})) << "loading shows the window itself";
 }
 
 TEST_F(JobTable, The129thJobIsRefusedWithoutWritingAnything) {
-    for (std::size_t i = 0; i < kMaxJobs; ++i) ASSERT_TRUE(AddJob(MakeJob("job" + std::to_string(i))));
+    for (std::size_t i = 0; i < kMaxJobs; ++i) ASSERT_TRUE(AddStackedJob(MakeJob("job" + std::to_string(i))));
     const RecordingJob last = jobs[kMaxJobs - 1];
     rowEvents.clear();
-    EXPECT_FALSE(AddJob(MakeJob("one too many")));
-    EXPECT_FALSE(AppendJob(MakeJob("one too many")));
+    EXPECT_FALSE(AddStackedJob(MakeJob("one too many")));
+    EXPECT_FALSE(AppendStackedJob(MakeJob("one too many")));
     EXPECT_EQ(jobCount, static_cast<std::int32_t>(kMaxJobs));
     EXPECT_EQ(jobs[kMaxJobs - 1], last);
     EXPECT_TRUE(rowEvents.empty());
 
     // A count someone set out of range is not trusted as a position either.
     jobCount = -1;
-    EXPECT_FALSE(AddJob(MakeJob("x")));
+    EXPECT_FALSE(AddStackedJob(MakeJob("x")));
     EXPECT_TRUE(StackedJobs().empty());
 }
 
 TEST_F(JobTable, ClearEmptiesFromLastToFirstAndTheNextJobTakesPositionZero) {
-    for (const char* name : {"a.mid", "b.mid", "c.mid"}) ASSERT_TRUE(AddJob(MakeJob(name)));
+    for (const char* name : {"a.mid", "b.mid", "c.mid"}) ASSERT_TRUE(AddStackedJob(MakeJob(name)));
     rowEvents.clear();
     ClearJobs();
     EXPECT_EQ(rowEvents, (std::vector<std::string>{"delete 2 emptied", "delete 1 emptied", "delete 0 emptied"}));
     EXPECT_EQ(jobCount, 0);
     for (const RecordingJob& job : jobs) EXPECT_EQ(job, RecordingJob{});
 
-    ASSERT_TRUE(AddJob(MakeJob("new.mid")));
+    ASSERT_TRUE(AddStackedJob(MakeJob("new.mid")));
     EXPECT_EQ(TextOf(jobs[0].midiPath), "new.mid");
     EXPECT_EQ(StackedJobs().size(), 1u);
 }
 
 TEST_F(JobTable, SwitchingOffAndOnRestoresTheJobAndOnlyTouchesJobsInUse) {
-    ASSERT_TRUE(AddJob(MakeJob("a.mid")));
-    ASSERT_TRUE(AddJob(MakeJob("b.mid")));
+    ASSERT_TRUE(AddStackedJob(MakeJob("a.mid")));
+    ASSERT_TRUE(AddStackedJob(MakeJob("b.mid")));
     const RecordingJob before = jobs[1];
     ASSERT_TRUE(ToggleJob(1));
     EXPECT_EQ(jobs[1].enabled, 0);
