@@ -1,0 +1,23 @@
+// The main window's commands, one named handler each; MainWndProc dispatches to them by id.
+#pragma once
+
+namespace solvena::app {
+
+// Track page.
+void ShowPreviousTrackPage();          // 1
+void ShowNextTrackPage();              // 2
+void SetDisplayMode(int mode);         // 3 to 6: mode 0 to 3
+void StoreTrackSelection(int row);     // 21 to 36: row 0 to 15
+// Song, WAV name, stacking, job lists.
+void OpenSong();                       // 7
+void ChooseWavName();                  // 10
+void StackJob();                       // 11
+void LoadJobList();                    // 12
+// Recording position page.
+void MoveStartMarker();                // 19
+void MoveEndMarker();                  // 20
+// The job stack window and the end of the program.
+void ShowJobList();                    // 13
+void DestroyMainWindow();              // 37
+
+}  // namespace solvena::app

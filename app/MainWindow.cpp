@@ -1,0 +1,127 @@
+#include "app/MainWindow.h"
+
+#include <commctrl.h>
+
+#include "app/AppState.h"
+#include "app/CommandHandlers.h"
+#include "app/DevicePage.h"
+#include "app/Fonts.h"
+#include "app/MainControlTable.h"
+#include "app/MainControls.h"
+#include "app/Pages.h"
+#include "app/SongState.h"
+#include "engine/win32/JobStackWindow.h"
+#include "jobs/RecordingJob.h"
+
+namespace solvena::app {
+
+namespace {
+
+// Static ids that ask for a colour of their own: the track bars and the position markers.
+constexpr int kSelectedTrackBarId = 2;
+constexpr int kTrackBarId = 1;
+constexpr int kMarkerId = 3;
+
+// Destruction step 1: a run leaves a MIDI stream, the wave input and the WAV file open.
+// Nothing can run yet, so there is nothing to close.
+void StopRunResources() {}
+
+// Destruction step 2, the song picture's part: its three lists of controls.
+void ReleaseSongPictureLists() {}
+
+// Destruction step 5: the run's four capture buffers and their headers.
+void ReleaseCaptureBuffers() {}
+
+LRESULT OnCreate(HWND window, const CREATESTRUCTA* creation) {
+    // Device messages during creation are owned by this window, so it is known from the start.
+    mainWindow = window;
+    BuildMainWindow(window, creation->hInstance);
+    return 0;
+}
+
+LRESULT OnDestroy() {
+    StopRunResources();
+    ReleaseSongs();
+    ResetJobTable();
+    ReleaseSongPictureLists();
+    DeleteFonts();
+    ReleaseMainWindowGdi();
+    DestroyJobListImageList();
+    ReleaseCaptureBuffers();
+    mainWindow = nullptr;
+    PostQuitMessage(0);
+    return 0;
+}
+
+// The look comes from the class background and the child controls.
+LRESULT OnPaint(HWND window) {
+    PAINTSTRUCT paint;
+    BeginPaint(window, &paint);
+    EndPaint(window, &paint);
+    return 0;
+}
+
+void OnNotify(const NMHDR* header) {
+    if (header->code == static_cast<UINT>(TCN_SELCHANGE)) OnPageChange();
+}
+
+// True when the command was handled here; anything else also goes to the default procedure.
+bool OnCommand(int id, int code) {
+    if (id >= kFirstModeId && id < kFirstModeId + 4) {
+        SetDisplayMode(id - kFirstModeId);
+        return true;
+    }
+    if (id >= kFirstTrackToggleId && id < kFirstTrackToggleId + 16) {
+        StoreTrackSelection(id - kFirstTrackToggleId);
+        return true;
+    }
+    switch (id) {
+        case kPrevPageId: ShowPreviousTrackPage(); return true;
+        case kNextPageId: ShowNextTrackPage(); return true;
+        case kOpenId: OpenSong(); return true;
+        case kDeviceCheckId: OnDeviceCheck(); return true;
+        case kControlPanelId: OnControlPanel(); return true;
+        case kWavNameId: ChooseWavName(); return true;
+        case kStackId: StackJob(); return true;
+        case kLoadListId: LoadJobList(); return true;
+        case kShowListId: ShowJobList(); return true;
+        case kWaveInId:
+            if (code != CBN_CLOSEUP) return false;
+            OnWaveInCloseUp();
+            return true;
+        case kStartBarId: MoveStartMarker(); return true;
+        case kEndBarId: MoveEndMarker(); return true;
+        case kCancelId:
+            DestroyMainWindow();
+            return false;
+        default: return false;
+    }
+}
+
+LRESULT OnCtlColorStatic(HWND control) {
+    switch (GetDlgCtrlID(control)) {
+        case kSelectedTrackBarId: return reinterpret_cast<LRESULT>(markerBrush);
+        case kTrackBarId: return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_SCROLLBAR));
+        case kMarkerId: return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_ACTIVECAPTION));
+        default: return 0;
+    }
+}
+
+}  // namespace
+
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE: return OnCreate(window, reinterpret_cast<const CREATESTRUCTA*>(lParam));
+        case WM_DESTROY: return OnDestroy();
+        case WM_PAINT: return OnPaint(window);
+        case WM_NOTIFY: OnNotify(reinterpret_cast<const NMHDR*>(lParam)); break;
+        case WM_COMMAND:
+            if (OnCommand(LOWORD(wParam), HIWORD(wParam))) return 0;
+            break;
+        case WM_CTLCOLORSTATIC: return OnCtlColorStatic(reinterpret_cast<HWND>(lParam));
+        default: break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace solvena::app

@@ -1,0 +1,104 @@
+// The loopback device file: the virtual MIDI OUT and WAVE IN devices of the test build, read
+// from loopback-devices.txt beside the executable. A missing file means a system without
+// devices.
+//
+// Format (raw bytes; lines end with LF, and one CR before the LF is dropped):
+//
+//   # a comment: any line whose first non-blank character is '#'
+//   midiout NAME          a MIDI OUT device; numbers follow the order of the midiout lines
+//   wavein NAME           a WAVE IN device; numbers follow the order of the wavein lines
+//     rates VALUES        sample rates the last wavein device accepts
+//     bits VALUES         bits per sample it accepts
+//     channels VALUES     channel counts it accepts
+//   fail CALL CODE        the last device answers CALL with result CODE (decimal) instead
+//
+// Keywords are lower case and may be indented with blanks or tabs. NAME is the rest of the
+// line after the single space that follows the keyword, byte for byte: blanks inside or at
+// the end, '#' and code page 932 bytes are all part of it, and "midiout " followed by nothing
+// names a device with an empty name. A name may hold at most 31 bytes (what the system's
+// capabilities record carries) and no NUL byte.
+//
+// VALUES is a comma-separated list of numbers and inclusive ranges, blanks allowed around
+// each item, optionally followed by a '#' comment: "rates 8000-44100", "bits 8, 16",
+// "channels 2". Without a rates, bits or channels line a device accepts any value for it.
+// A format is also refused unless it is PCM with block align = channels × bits / 8 and bytes
+// per second = block align × rate, as a real driver refuses an inconsistent record.
+//
+// CALL names one call of the device's kind. WAVE IN: caps, query, open, prepare, add, start,
+// reset, unprepare, close. MIDI OUT: caps, open, property, restart, prepare, out, unprepare,
+// close. A failed caps call reports an empty name; a failed query answers CODE whatever the
+// format. Useful codes: 2 bad device id, 4 allocated, 7 no memory, 32 bad format.
+//
+// Any other line, a property or fail line before the first device, a property line after a
+// midiout line, a property given twice for one device, or a call listed twice for one device
+// makes the whole file invalid.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/DeviceSeam.h"
+
+namespace solvena::devices {
+
+inline constexpr std::size_t kMaxDeviceNameBytes = 31;
+
+// Inclusive ranges of accepted values; accepts everything until a list is given.
+struct AcceptedValues {
+    bool any = true;
+    struct Range {
+        std::uint32_t low = 0;
+        std::uint32_t high = 0;
+    };
+    std::vector<Range> ranges;
+
+    bool Accepts(std::uint32_t value) const;
+};
+
+struct InjectedFailure {
+    std::string call;
+    MmResult code = kMmNoError;
+};
+
+struct LoopbackMidiOut {
+    std::string name;
+    std::vector<InjectedFailure> failures;
+};
+
+struct LoopbackWaveIn {
+    std::string name;
+    AcceptedValues rates;
+    AcceptedValues bits;
+    AcceptedValues channels;
+    std::vector<InjectedFailure> failures;
+};
+
+struct LoopbackDeviceSet {
+    std::vector<LoopbackMidiOut> midiOuts;
+    std::vector<LoopbackWaveIn> waveIns;
+};
+
+struct LoopbackParseResult {
+    bool ok = false;
+    LoopbackDeviceSet devices;  // empty unless ok
+    std::size_t line = 0;       // 1-based line of the first fault
+    std::string error;          // what is wrong on that line
+};
+
+LoopbackParseResult ParseLoopbackDeviceFile(std::string_view bytes);
+
+// The code a device's file injects for a call; kMmNoError when none.
+MmResult InjectedResult(const std::vector<InjectedFailure>& failures, std::string_view call);
+
+// The device name as the capabilities call reports it: empty for a number that is not a
+// device or when caps is made to fail.
+std::string LoopbackMidiOutName(const LoopbackDeviceSet& devices, std::uint32_t id);
+std::string LoopbackWaveInName(const LoopbackDeviceSet& devices, std::uint32_t id);
+// The answer to WAVE_FORMAT_QUERY: bad device id, the injected query result, bad format, or
+// success.
+MmResult LoopbackWaveInQuery(const LoopbackDeviceSet& devices, std::uint32_t id, const WaveFormat& format);
+
+}  // namespace solvena::devices

@@ -1,0 +1,21 @@
+// The job stack window (class ListWindow): one list row per stacked job, on/off, save and
+// record buttons. Closing it only hides it.
+#pragma once
+
+#include <windows.h>
+
+namespace solvena::app {
+
+LRESULT CALLBACK ListWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Connects the job table's row hooks (insert row via command 127, delete row, show window)
+// to the window in app::jobStackWindow. Called once after the window exists.
+void InstallJobRowHooks();
+
+// Gives row i icon 0 (on), 1 (off), 2 (recording) or 3 (recorded); the row loses its selection.
+void SetRowIcon(int row, int icon);
+
+// The main window's destruction destroys the list's image list.
+void DestroyJobListImageList();
+
+}  // namespace solvena::app
