@@ -1,0 +1,19 @@
+// Where the driver finds the program and puts what it makes; set once from the command line.
+#pragma once
+
+#include <string>
+
+namespace uidriver {
+
+struct Options {
+    std::string programExe;   // the loopback build of the program
+    std::string runsFolder;   // one fresh folder per scenario below it
+    std::string shotsFolder;  // screenshots (BMP)
+};
+
+const Options& CurrentOptions();
+// Takes --program=, --runs= and --shots= out of argv; the defaults are relative to this driver
+// (build/<preset>/tools/uidriver/): ../../app/solvena-loopback.exe, ../../ui-runs, ../../screenshots.
+bool ParseOptions(int& argc, char** argv);
+
+}  // namespace uidriver

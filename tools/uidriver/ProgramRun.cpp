@@ -1,0 +1,118 @@
+#include "ProgramRun.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "Options.h"
+#include "Query.h"
+
+namespace uidriver {
+
+namespace {
+
+constexpr DWORD kStartTimeoutMs = 15000;
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) return false;
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    return std::fclose(out) == 0 && ok;
+}
+
+// Files only: a run folder holds the program and what it reads.
+void RemoveFolderContents(const std::string& folder) {
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            DeleteFileA((folder + "\\" + found.cFileName).c_str());
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+std::string LastError(const char* what) {
+    char text[160];
+    std::snprintf(text, sizeof text, "%s failed (error %lu)", what, static_cast<unsigned long>(GetLastError()));
+    return text;
+}
+
+}  // namespace
+
+ProgramRun::~ProgramRun() { Stop(); }
+
+bool ProgramRun::Start(const std::string& name, const ProgramSetup& setup, const std::string& exeName,
+                       std::string* error) {
+    const Options& options = CurrentOptions();
+    folder_ = options.runsFolder + "\\" + name;
+    CreateDirectoryA(folder_.c_str(), nullptr);
+    // Whatever an earlier run left here must not count for this one.
+    RemoveFolderContents(folder_);
+    std::string exe = folder_ + "\\" + (exeName.empty() ? std::string("solvena-loopback.exe") : exeName);
+    if (!CopyFileA(options.programExe.c_str(), exe.c_str(), FALSE)) {
+        *error = LastError("copying the program");
+        return false;
+    }
+    if ((setup.generalIni && !WriteFileBytes(folder_ + "\\general.ini", *setup.generalIni)) ||
+        (setup.loopbackDevices && !WriteFileBytes(folder_ + "\\loopback-devices.txt", *setup.loopbackDevices))) {
+        *error = "writing the files beside the program failed";
+        return false;
+    }
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    std::vector<char> commandLine(exe.size() + 3, '\0');
+    std::snprintf(commandLine.data(), commandLine.size(), "\"%s\"", exe.c_str());
+    // The working folder is the parent: the program must find its files beside itself, not here.
+    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        options.runsFolder.c_str(), &startup, &info_)) {
+        info_ = {};
+        *error = LastError("starting the program");
+        return false;
+    }
+    bool shown = WaitUntil(
+        [&] {
+            std::vector<HWND> windows = TopLevelWindows(info_.dwProcessId, "mainexe", true);
+            main_ = windows.empty() ? nullptr : windows.front();
+            return main_ != nullptr || !Running();
+        },
+        kStartTimeoutMs);
+    if (!shown || !main_) {
+        DWORD code = 0;
+        GetExitCodeProcess(info_.hProcess, &code);
+        *error = Running() ? "the main window did not appear"
+                           : "the program ended before showing its main window, exit code " + std::to_string(code);
+        return false;
+    }
+    Settle(main_);
+    std::vector<HWND> lists = TopLevelWindows(info_.dwProcessId, "ListWindow", false);
+    jobStack_ = lists.empty() ? nullptr : lists.front();
+    return true;
+}
+
+bool ProgramRun::Running() const {
+    return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool ProgramRun::CloseMainWindow(DWORD timeoutMs, DWORD* exitCode) {
+    if (!PostMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0)) return false;
+    if (WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0) return false;
+    DWORD code = 0;
+    GetExitCodeProcess(info_.hProcess, &code);
+    if (exitCode) *exitCode = code;
+    return true;
+}
+
+void ProgramRun::Stop() {
+    if (!info_.hProcess) return;
+    if (Running()) {
+        TerminateProcess(info_.hProcess, 99);
+        WaitForSingleObject(info_.hProcess, 5000);
+    }
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+    info_ = {};
+}
+
+}  // namespace uidriver

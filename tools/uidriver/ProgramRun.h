@@ -1,0 +1,50 @@
+// One run of the program: a fresh folder with a copy of the executable and the files it reads
+// beside itself, the started process and its two top-level windows. The process never outlives
+// the object.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace uidriver {
+
+struct ProgramSetup {
+    std::optional<std::string> generalIni;       // bytes of general.ini; no file without them
+    std::optional<std::string> loopbackDevices;  // bytes of loopback-devices.txt; likewise
+};
+
+class ProgramRun {
+public:
+    ProgramRun() = default;
+    ~ProgramRun();
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+
+    // Prepares <runs folder>\<name>, starts the copy there (named `exeName`, or as the original
+    // when empty) and waits until its main window is shown and start-up has finished. On failure
+    // `error` says why.
+    bool Start(const std::string& name, const ProgramSetup& setup, const std::string& exeName, std::string* error);
+
+    HANDLE process() const { return info_.hProcess; }
+    DWORD processId() const { return info_.dwProcessId; }
+    HWND mainWindow() const { return main_; }
+    HWND jobStackWindow() const { return jobStack_; }
+    const std::string& folder() const { return folder_; }
+
+    bool Running() const;
+    // Presses the main window's close box (SC_CLOSE, posted); true when the process ended within
+    // `timeoutMs`, with its exit code.
+    bool CloseMainWindow(DWORD timeoutMs, DWORD* exitCode);
+
+private:
+    void Stop();
+
+    PROCESS_INFORMATION info_{};
+    HWND main_ = nullptr;
+    HWND jobStack_ = nullptr;
+    std::string folder_;
+};
+
+}  // namespace uidriver
