@@ -10,18 +10,8 @@ import os
 import struct
 import sys
 
-
-def varlen(value):
-    out = [value & 0x7F]
-    value >>= 7
-    while value:
-        out.append(0x80 | (value & 0x7F))
-        value >>= 7
-    return bytes(reversed(out))
-
-
-def meta(kind, data):
-    return bytes([0xFF, kind]) + varlen(len(data)) + data
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
+from midibytes import meta, varlen  # noqa: E402
 
 
 def eot(delta=0):

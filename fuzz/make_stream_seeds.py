@@ -8,14 +8,8 @@ each padded behind its end of track to the same length.
 import os
 import sys
 
-
-def varlen(value):
-    out = [value & 0x7F]
-    value >>= 7
-    while value:
-        out.insert(0, (value & 0x7F) | 0x80)
-        value >>= 7
-    return bytes(out)
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
+from midibytes import varlen  # noqa: E402
 
 
 def ev(delta, *data):

@@ -17,6 +17,9 @@ import os
 import struct
 import sys
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from midibytes import meta, varlen  # noqa: E402
+
 DIVISION = 480
 BAR = 4 * DIVISION
 BARS = 12
@@ -40,19 +43,6 @@ DRUM_FIRST_NOTE = DIVISION
 DRUM_END = 11 * BAR
 
 GM_RESET = bytes([0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7])
-
-
-def varlen(value):
-    out = [value & 0x7F]
-    value >>= 7
-    while value:
-        out.append(0x80 | (value & 0x7F))
-        value >>= 7
-    return bytes(reversed(out))
-
-
-def meta(kind, data):
-    return bytes([0xFF, kind]) + varlen(len(data)) + data
 
 
 class Track:
