@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/AppState.h"
+#include "app/PaintNothing.h"
 #include "app/CommandHandlers.h"
 #include "app/DevicePage.h"
 #include "app/Fonts.h"
@@ -50,14 +51,6 @@ LRESULT OnDestroy() {
     ReleaseCaptureBuffers();
     mainWindow = nullptr;
     PostQuitMessage(0);
-    return 0;
-}
-
-// The look comes from the class background and the child controls.
-LRESULT OnPaint(HWND window) {
-    PAINTSTRUCT paint;
-    BeginPaint(window, &paint);
-    EndPaint(window, &paint);
     return 0;
 }
 
@@ -113,7 +106,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     switch (message) {
         case WM_CREATE: return OnCreate(window, reinterpret_cast<const CREATESTRUCTA*>(lParam));
         case WM_DESTROY: return OnDestroy();
-        case WM_PAINT: return OnPaint(window);
+        case WM_PAINT: return PaintNothing(window);
         case WM_NOTIFY: OnNotify(reinterpret_cast<const NMHDR*>(lParam)); break;
         case WM_COMMAND:
             if (OnCommand(LOWORD(wParam), HIWORD(wParam))) return 0;

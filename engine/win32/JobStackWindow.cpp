@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/AppState.h"
+#include "app/PaintNothing.h"
 #include "app/SongState.h"
 #include "jobs/JobRowText.h"
 #include "jobs/RecordingJob.h"
@@ -129,13 +130,6 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTA* creation) {
     return 0;
 }
 
-LRESULT OnPaint(HWND window) {
-    PAINTSTRUCT paint;
-    BeginPaint(window, &paint);
-    EndPaint(window, &paint);
-    return 0;
-}
-
 // The window lives as long as the process; its close box only hides it.
 LRESULT OnClose(HWND window) {
     ShowWindow(window, SW_HIDE);
@@ -207,7 +201,7 @@ void ShowWindowHook() { ShowWindow(jobStackWindow, SW_SHOWNORMAL); }
 LRESULT CALLBACK ListWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE: return OnCreate(window, reinterpret_cast<const CREATESTRUCTA*>(lParam));
-        case WM_PAINT: return OnPaint(window);
+        case WM_PAINT: return PaintNothing(window);
         case WM_CLOSE: return OnClose(window);
         case WM_COMMAND:
             if (OnCommand(window, LOWORD(wParam))) return 0;
