@@ -27,4 +27,27 @@ struct LoopbackQueryRecord {
 // The format queries made since the last call, oldest first; the record is then emptied.
 std::vector<LoopbackQueryRecord> LoopbackTakeQueries();
 
+// ---- The virtual studio: one clock for the synth and every WAVE IN device ----
+
+// Seconds on the studio clock (a monotonic clock shared by all loopback devices).
+double LoopbackClockSeconds();
+
+// A short MIDI message as the virtual synth played it: its due time on the studio clock and the
+// message word (status in bits 0-7, data in 8-15 and 16-23).
+struct LoopbackPlayedMessage {
+    double time = 0;
+    std::uint32_t message = 0;
+};
+// Every short message sounded since the last call (in due-time order); the record is then emptied.
+std::vector<LoopbackPlayedMessage> LoopbackTakePlayedMessages();
+
+// Studio clock time of the most recent waveInStart on any loopback WAVE IN device; sample k of
+// that capture is the sound at this time + k / rate exactly. Negative before the first start.
+double LoopbackLastCaptureStart();
+
+// Samples (frames) that fell due while a started WAVE IN device had no buffer queued, summed
+// over all devices since the last reset.
+std::uint64_t LoopbackLostSamples();
+void LoopbackResetLostSamples();
+
 }  // namespace solvena::devices
