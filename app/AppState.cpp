@@ -4,7 +4,6 @@ namespace solvena::app {
 
 HINSTANCE instance = nullptr;
 HWND mainWindow = nullptr;
-HWND jobStackWindow = nullptr;
 HFONT smallFont = nullptr;
 HFONT normalFont = nullptr;
 HFONT labelFont = nullptr;

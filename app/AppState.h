@@ -4,11 +4,15 @@
 
 #include <windows.h>
 
+#include "engine/win32/JobStackWindow.h"
+
 namespace solvena::app {
+
+// Created by start-up; the engine owns it.
+using engine::jobStackWindow;
 
 extern HINSTANCE instance;
 extern HWND mainWindow;
-extern HWND jobStackWindow;
 extern HFONT smallFont;
 extern HFONT normalFont;
 extern HFONT labelFont;

@@ -9,7 +9,7 @@
 #include "app/MainControlTable.h"
 #include "app/MainWindow.h"
 #include "app/Pages.h"
-#include "app/SongState.h"
+#include "song/SongState.h"
 #include "app/VersionPage.h"
 #include "song/TrackScan.h"
 

@@ -3,14 +3,14 @@
 #include <commctrl.h>
 
 #include "app/AppState.h"
-#include "app/PaintNothing.h"
+#include "engine/win32/PaintNothing.h"
 #include "app/CommandHandlers.h"
 #include "app/DevicePage.h"
 #include "app/Fonts.h"
 #include "app/MainControlTable.h"
 #include "app/MainControls.h"
 #include "app/Pages.h"
-#include "app/SongState.h"
+#include "song/SongState.h"
 #include "engine/win32/JobStackWindow.h"
 #include "jobs/RecordingJob.h"
 
@@ -47,7 +47,7 @@ LRESULT OnDestroy() {
     ReleaseSongPictureLists();
     DeleteFonts();
     ReleaseMainWindowGdi();
-    DestroyJobListImageList();
+    engine::DestroyJobListImageList();
     ReleaseCaptureBuffers();
     mainWindow = nullptr;
     PostQuitMessage(0);
@@ -106,7 +106,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     switch (message) {
         case WM_CREATE: return OnCreate(window, reinterpret_cast<const CREATESTRUCTA*>(lParam));
         case WM_DESTROY: return OnDestroy();
-        case WM_PAINT: return PaintNothing(window);
+        case WM_PAINT: return engine::PaintNothing(window);
         case WM_NOTIFY: OnNotify(reinterpret_cast<const NMHDR*>(lParam)); break;
         case WM_COMMAND:
             if (OnCommand(LOWORD(wParam), HIWORD(wParam))) return 0;

@@ -4,6 +4,7 @@
 #include "app/Fonts.h"
 #include "app/LoadSettings.h"
 #include "app/MainWindow.h"
+#include "app/RunMode.h"
 #include "engine/win32/JobStackWindow.h"
 
 namespace solvena::app {
@@ -34,7 +35,7 @@ void RegisterWindowClasses(HINSTANCE instance) {
     RegisterClassExA(&description);
 
     description.lpszClassName = kListClass;
-    description.lpfnWndProc = ListWndProc;
+    description.lpfnWndProc = engine::ListWndProc;
     RegisterClassExA(&description);
 }
 
@@ -50,11 +51,12 @@ bool CreateTopLevelWindows(HINSTANCE hInstance, int showCommand) {
     instance = hInstance;
     LoadSettings(hInstance);
     CreateFonts();
+    InstallMainWindowLink();
     RegisterWindowClasses(hInstance);
     HWND main = CreateTopLevel(hInstance, 0, kMainClass, kMainTitle, 506, 448);
     mainWindow = main;
     jobStackWindow = CreateTopLevel(hInstance, WS_EX_TOOLWINDOW, kListClass, kListTitle, 406, 307);
-    InstallJobRowHooks();
+    engine::InstallJobRowHooks();
     ShowWindow(main, showCommand);
     UpdateWindow(main);
     return main != nullptr;

@@ -6,13 +6,15 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/AppState.h"
-#include "app/PaintNothing.h"
-#include "app/SongState.h"
+#include "engine/win32/MainWindowLink.h"
+#include "engine/win32/PaintNothing.h"
+#include "song/SongState.h"
 #include "jobs/JobRowText.h"
 #include "jobs/RecordingJob.h"
 
-namespace solvena::app {
+namespace solvena::engine {
+
+HWND jobStackWindow = nullptr;
 
 namespace {
 
@@ -101,8 +103,9 @@ void CreateButtons(HWND window, HINSTANCE instance) {
     for (const ButtonRow& b : kButtons) {
         HWND button = CreateWindowExA(0, "BUTTON", b.text, WS_CHILD | WS_VISIBLE, b.x, b.y, b.width, b.height, window,
                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.id)), instance, nullptr);
-        if (button != nullptr && smallFont != nullptr) {
-            SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(smallFont), FALSE);
+        HFONT font = CurrentMainWindowLink().buttonFont;
+        if (button != nullptr && font != nullptr) {
+            SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         }
     }
 }
@@ -223,4 +226,4 @@ void DestroyJobListImageList() {
     if (images != nullptr) ImageList_Destroy(images);
 }
 
-}  // namespace solvena::app
+}  // namespace solvena::engine

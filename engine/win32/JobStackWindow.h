@@ -4,12 +4,15 @@
 
 #include <windows.h>
 
-namespace solvena::app {
+namespace solvena::engine {
+
+// The job stack window (created hidden at start-up; lives until the process ends).
+extern HWND jobStackWindow;
 
 LRESULT CALLBACK ListWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Connects the job table's row hooks (insert row via command 127, delete row, show window)
-// to the window in app::jobStackWindow. Called once after the window exists.
+// to the window in jobStackWindow. Called once after the window exists.
 void InstallJobRowHooks();
 
 // Gives row i icon 0 (on), 1 (off), 2 (recording) or 3 (recorded); the row loses its selection.
@@ -18,4 +21,4 @@ void SetRowIcon(int row, int icon);
 // The main window's destruction destroys the list's image list.
 void DestroyJobListImageList();
 
-}  // namespace solvena::app
+}  // namespace solvena::engine

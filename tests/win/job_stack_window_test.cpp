@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.h"
-#include "app/SongState.h"
+#include "song/SongState.h"
 #include "engine/win32/JobStackWindow.h"
+#include "engine/win32/MainWindowLink.h"
 #include "jobs/RecordingJob.h"
 
 namespace solvena {
@@ -71,7 +71,7 @@ protected:
     static void SetUpTestSuite() {
         WNDCLASSEXA description{};
         description.cbSize = sizeof description;
-        description.lpfnWndProc = app::ListWndProc;
+        description.lpfnWndProc = engine::ListWndProc;
         description.hInstance = GetModuleHandleA(nullptr);
         description.lpszClassName = kListClass;
         registeredHere = RegisterClassExA(&description) != 0;
@@ -83,15 +83,17 @@ protected:
     void SetUp() override {
         ResetJobTable();
         // Left over from an earlier song: the window's creation gives these buffers back.
-        app::tracks[0].data.assign(100, 1);
-        app::tracks[63].data.assign(100, 1);
+        tracks[0].data.assign(100, 1);
+        tracks[63].data.assign(100, 1);
         font = CreateFontA(-10, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
-        app::smallFont = font;
+        engine::MainWindowLink link;
+        link.buttonFont = font;
+        engine::SetMainWindowLink(link);
         window = CreateWindowExA(WS_EX_TOOLWINDOW, kListClass, "jobs", WS_CAPTION | WS_SYSMENU, 0, 0, 406, 307,
                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_NE(window, nullptr) << GetLastError();
-        app::jobStackWindow = window;
-        app::InstallJobRowHooks();
+        engine::jobStackWindow = window;
+        engine::InstallJobRowHooks();
         list = GetDlgItem(window, 1);
         ASSERT_NE(list, nullptr);
     }
@@ -99,8 +101,8 @@ protected:
     void TearDown() override {
         SetJobRowHooks({});
         if (window != nullptr) DestroyWindow(window);
-        app::jobStackWindow = nullptr;
-        app::smallFont = nullptr;
+        engine::jobStackWindow = nullptr;
+        engine::SetMainWindowLink({});
         DeleteObject(font);
         ResetJobTable();
     }
@@ -161,8 +163,8 @@ void ExpectRect(const RECT& r, LONG x, LONG y, LONG width, LONG height) {
 }
 
 TEST_F(JobStackWindow, CreationBuildsTheListColumnsButtonsAndIcons) {
-    EXPECT_TRUE(app::tracks[0].data.empty() && app::tracks[0].data.capacity() == 0);
-    EXPECT_EQ(app::tracks[63].data.capacity(), 0u);
+    EXPECT_TRUE(tracks[0].data.empty() && tracks[0].data.capacity() == 0);
+    EXPECT_EQ(tracks[63].data.capacity(), 0u);
 
     const LONG style = GetWindowLongA(list, GWL_STYLE);
     EXPECT_EQ(style & (WS_CHILD | WS_VISIBLE | LVS_TYPEMASK), WS_CHILD | WS_VISIBLE | LVS_REPORT);
@@ -331,17 +333,17 @@ TEST_F(JobStackWindow, RowIconsChangeOnlyForRowsAndIconsThatExist) {
     ASSERT_TRUE(AddStackedJob(MakeJob("a.mid", 1)));
     ASSERT_TRUE(AddStackedJob(MakeJob("b.mid", 1)));
     Select(0);
-    app::SetRowIcon(0, 2);
-    app::SetRowIcon(1, 3);
+    engine::SetRowIcon(0, 2);
+    engine::SetRowIcon(1, 3);
     EXPECT_EQ(Icon(0), 2);
     EXPECT_FALSE(Selected(0));
     EXPECT_EQ(Icon(1), 3);
     EXPECT_EQ(Cell(0, 0), "a.mid");
 
-    app::SetRowIcon(0, 4);
-    app::SetRowIcon(1, -1);
-    app::SetRowIcon(-1, 0);
-    app::SetRowIcon(static_cast<int>(kMaxJobs), 0);
+    engine::SetRowIcon(0, 4);
+    engine::SetRowIcon(1, -1);
+    engine::SetRowIcon(-1, 0);
+    engine::SetRowIcon(static_cast<int>(kMaxJobs), 0);
     EXPECT_EQ(Icon(0), 2);
     EXPECT_EQ(Icon(1), 3);
     EXPECT_EQ(RowCount(), 2);
@@ -350,7 +352,7 @@ TEST_F(JobStackWindow, RowIconsChangeOnlyForRowsAndIconsThatExist) {
 TEST_F(JobStackWindow, CloseBoxHidesAndEveryRowStays) {
     ASSERT_TRUE(AddStackedJob(MakeJob("a.mid", 1)));
     ASSERT_TRUE(AddStackedJob(MakeJob("b.mid", 0)));
-    app::SetRowIcon(0, 3);
+    engine::SetRowIcon(0, 3);
     ASSERT_TRUE(IsWindowVisible(window));
 
     SendMessageA(window, WM_CLOSE, 0, 0);
@@ -368,9 +370,9 @@ TEST_F(JobStackWindow, CloseBoxHidesAndEveryRowStays) {
 
 TEST_F(JobStackWindow, ShutdownTakesTheImageListAwayFromTheList) {
     ASSERT_NE(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0), 0);
-    app::DestroyJobListImageList();
+    engine::DestroyJobListImageList();
     EXPECT_EQ(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0), 0);
-    app::DestroyJobListImageList();  // nothing left to destroy
+    engine::DestroyJobListImageList();  // nothing left to destroy
     EXPECT_EQ(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0), 0);
 }
 

@@ -15,7 +15,7 @@
 #include "app/MainControls.h"
 #include "app/MainWindow.h"
 #include "app/Pages.h"
-#include "app/SongState.h"
+#include "song/SongState.h"
 #include "app/Startup.h"
 #include "engine/win32/JobStackWindow.h"
 #include "jobs/RecordingJob.h"
@@ -136,7 +136,7 @@ TEST_F(MainWindow, TopLevelWindowsAndTheirClasses) {
     ASSERT_TRUE(GetClassInfoExA(self, "mainexe", &main));
     ASSERT_TRUE(GetClassInfoExA(self, "ListWindow", &list));
     EXPECT_EQ(main.lpfnWndProc, &app::MainWndProc);
-    EXPECT_EQ(list.lpfnWndProc, &app::ListWndProc);
+    EXPECT_EQ(list.lpfnWndProc, &engine::ListWndProc);
     for (const WNDCLASSEXA* c : {&main, &list}) {
         EXPECT_EQ(c->style, 0u);
         EXPECT_EQ(c->hbrBackground, GetSysColorBrush(COLOR_ACTIVECAPTION));
@@ -342,8 +342,8 @@ TEST_F(MainWindow, CreationFillsTabsPicturesAndChannels) {
     EXPECT_GT(version.size(), creditStart + 2);
     EXPECT_EQ(version.find("\r\n", creditStart + 2), std::string::npos);
 
-    EXPECT_EQ(app::mainSong.trackCount, 0u);
-    EXPECT_EQ(app::runSong.trackCount, 0u);
+    EXPECT_EQ(mainSong.trackCount, 0u);
+    EXPECT_EQ(runSong.trackCount, 0u);
 }
 
 TEST_F(MainWindow, PageChangesApplyMembershipAndChangeNoData) {
@@ -413,23 +413,23 @@ TEST_F(MainWindow, ShowListShowsTheEmptyStack) {
 TEST_F(MainWindow, SongTitleGoesToItsLabel) {
     // Track 0 of a one-track song: its first track name is the song's title.
     const std::uint8_t events[] = {0x00, 0xFF, 0x03, 0x06, 0x83, 0x5C, 'T', 'i', 't', 'l', 0x00, 0xFF, 0x2F, 0x00};
-    TrackInfo& track = app::tracks[0];
+    TrackInfo& track = tracks[0];
     track.data.assign(kTrackBufferSize, 0);
     std::copy(std::begin(events), std::end(events), track.data.begin());
     track.length = sizeof events;
-    app::mainSong.trackCount = 1;
-    ScanTracks(app::mainSong, app::tracks);
+    mainSong.trackCount = 1;
+    ScanTracks(mainSong, tracks);
     EXPECT_EQ(TextOf(controls.songTitleLabel), "ソTitl");
 }
 
 TEST_F(MainWindow, CancelEndsTheProgramAndReleasesEverything) {
     Command(app::kShowListId, BN_CLICKED, controls.showListButton);
     ASSERT_TRUE(IsWindowVisible(app::jobStackWindow));
-    app::mainSong.ResetConductor();
-    app::mainSong.trackCount = 1;
-    app::runSong.ResetConductor();
-    app::tracks[5].data.assign(kTrackBufferSize, 0x90);
-    app::tracks[5].name = "name";
+    mainSong.ResetConductor();
+    mainSong.trackCount = 1;
+    runSong.ResetConductor();
+    tracks[5].data.assign(kTrackBufferSize, 0x90);
+    tracks[5].name = "name";
     jobs[0].midiPath[0] = 'x';
     jobCount = 1;
     TakeQuit();
@@ -440,11 +440,11 @@ TEST_F(MainWindow, CancelEndsTheProgramAndReleasesEverything) {
     EXPECT_FALSE(IsWindow(main));
     EXPECT_EQ(app::mainWindow, nullptr);
     EXPECT_EQ(TakeQuit(), 0u);
-    EXPECT_TRUE(app::mainSong.conductor.empty());
-    EXPECT_EQ(app::mainSong.trackCount, 0u);
-    EXPECT_TRUE(app::runSong.conductor.empty());
-    EXPECT_TRUE(app::tracks[5].data.empty());
-    EXPECT_FALSE(app::tracks[5].name.has_value());
+    EXPECT_TRUE(mainSong.conductor.empty());
+    EXPECT_EQ(mainSong.trackCount, 0u);
+    EXPECT_TRUE(runSong.conductor.empty());
+    EXPECT_TRUE(tracks[5].data.empty());
+    EXPECT_FALSE(tracks[5].name.has_value());
     EXPECT_EQ(jobCount, 0);
     EXPECT_EQ(jobs[0].midiPath[0], '\0');
     EXPECT_EQ(app::smallFont, nullptr);

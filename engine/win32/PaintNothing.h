@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-namespace solvena::app {
+namespace solvena::engine {
 
 inline LRESULT PaintNothing(HWND window) {
     PAINTSTRUCT paint;
@@ -13,4 +13,4 @@ inline LRESULT PaintNothing(HWND window) {
     return 0;
 }
 
-}  // namespace solvena::app
+}  // namespace solvena::engine

@@ -4,7 +4,7 @@
 
 #include "song/Song.h"
 
-namespace solvena::app {
+namespace solvena {
 
 extern Song mainSong;
 extern Song runSong;
@@ -13,4 +13,4 @@ extern TrackTable tracks;
 // Gives back every buffer the songs and the track table hold; both songs end up empty.
 void ReleaseSongs();
 
-}  // namespace solvena::app
+}  // namespace solvena

@@ -1,6 +1,6 @@
-#include "app/SongState.h"
+#include "song/SongState.h"
 
-namespace solvena::app {
+namespace solvena {
 
 Song mainSong;
 Song runSong;
@@ -13,4 +13,4 @@ void ReleaseSongs() {
     for (TrackInfo& track : tracks) track = TrackInfo{};
 }
 
-}  // namespace solvena::app
+}  // namespace solvena

@@ -1,0 +1,47 @@
+#include "app/RunMode.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/AppState.h"
+#include "app/MainControls.h"
+#include "app/Pages.h"
+#include "app/Settings.h"
+#include "engine/win32/MainWindowLink.h"
+
+namespace solvena::app {
+
+namespace {
+
+// No page has this number, so applying its membership hides every page's controls.
+constexpr int kNoPage = -1;
+
+void SetProgressText(const char* text) { SetWindowTextA(controls.progressLabel, text); }
+
+void SetCancelText(const char* text) { SetWindowTextA(controls.cancelButton, text); }
+
+void DisableLoadList() { EnableWindow(controls.loadListButton, FALSE); }
+
+}  // namespace
+
+void EnterRunMode() {
+    ApplyPageMembership(kNoPage);
+    SendMessageA(controls.tabControl, TCM_SETCURSEL, 0, 0);
+    ShowWindow(controls.busyFrame, SW_SHOW);
+    ShowWindow(controls.progressLabel, SW_SHOW);
+    ShowWindow(controls.cancelButton, SW_SHOW);
+    EnableWindow(controls.tabControl, FALSE);
+}
+
+void InstallMainWindowLink() {
+    engine::MainWindowLink link;
+    link.buttonFont = smallFont;
+    link.startFolder = startFolder.data();
+    link.enterRunMode = EnterRunMode;
+    link.setProgressText = SetProgressText;
+    link.setCancelText = SetCancelText;
+    link.disableLoadList = DisableLoadList;
+    engine::SetMainWindowLink(link);
+}
+
+}  // namespace solvena::app

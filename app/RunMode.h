@@ -1,0 +1,15 @@
+// The main window during a run: the pages give way to the progress text and the cancel button,
+// until the program ends.
+#pragma once
+
+namespace solvena::app {
+
+// Hides every page control, selects page 0 without a page-change notification, shows the busy
+// frame, the progress text and the cancel button, and disables the tab control.
+void EnterRunMode();
+
+// Installs the main window's part in the run (run mode, progress text, cancel text, the load
+// button) and the job stack window's font and start folder. Called once before the windows exist.
+void InstallMainWindowLink();
+
+}  // namespace solvena::app

@@ -1,0 +1,24 @@
+// What the job stack window and the run need from the main window. The program installs it at
+// start-up, before the windows are created; the engine never includes the main window's headers.
+#pragma once
+
+#include <windows.h>
+
+namespace solvena::engine {
+
+struct MainWindowLink {
+    HFONT buttonFont = nullptr;         // the job stack window's three buttons
+    const char* startFolder = nullptr;  // where the save dialog opens
+    // Run mode: the pages give way to the progress text and the cancel button.
+    void (*enterRunMode)() = nullptr;
+    void (*setProgressText)(const char* text) = nullptr;
+    void (*setCancelText)(const char* text) = nullptr;
+    // A run has begun: no job list may be loaded any more.
+    void (*disableLoadList)() = nullptr;
+};
+
+// A missing hook is simply not called.
+void SetMainWindowLink(const MainWindowLink& link);
+const MainWindowLink& CurrentMainWindowLink();
+
+}  // namespace solvena::engine
