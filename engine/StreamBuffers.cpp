@@ -27,17 +27,26 @@ std::uint32_t GetWord(const std::uint8_t* at) {
            static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
 }
 
+// A zero header pointing at the block, holding `recorded` bytes of records.
+StreamHeader HeaderFor(StreamBuffer& buffer, std::uint32_t recorded) {
+    StreamHeader header;
+    header.data = buffer.block.data();
+    header.bufferLength = kStreamBufferSize;
+    header.bytesRecorded = recorded;
+    return header;
+}
+
 void AllocateStreamBuffers() {
     for (StreamBuffer& b : streamBuffers) {
         b.block.assign(kStreamBufferSize, 0);
-        b.header = StreamHeader{b.block.data(), kStreamBufferSize, 0, 0};
+        b.header = HeaderFor(b, 0);
     }
 }
 
 void LoadFill(StreamBuffer& buffer, const StreamFill& fill) {
     std::memset(buffer.block.data(), 0, buffer.block.size());
     std::memcpy(buffer.block.data(), fill.bytes.data(), fill.bytesRecorded);
-    buffer.header = StreamHeader{buffer.block.data(), kStreamBufferSize, fill.bytesRecorded, 0};
+    buffer.header = HeaderFor(buffer, fill.bytesRecorded);
 }
 
 // The fill that streamBufferIndex points at, opened when the first record goes into it.

@@ -8,6 +8,8 @@
 #include <span>
 #include <vector>
 
+#include "engine/DeviceSeam.h"
+
 namespace solvena {
 
 constexpr std::size_t kStreamBufferCount = 8;
@@ -35,13 +37,8 @@ constexpr std::uint32_t kMevtValueMask = 0x00FFFFFF;
 // Size of a long message's record: the words plus its n bytes padded to a multiple of four.
 constexpr std::uint32_t LongRecordSize(std::uint32_t n) { return kRecordHeaderSize + (n + 3) / 4 * 4; }
 
-// Our portable stream header; the platform layer maps it onto its own before queuing.
-struct StreamHeader {
-    std::uint8_t* data = nullptr;
-    std::uint32_t bufferLength = 0;
-    std::uint32_t bytesRecorded = 0;
-    std::uint32_t flags = 0;
-};
+// The header the device is handed with a buffer (the system's MIDIHDR layout).
+using StreamHeader = devices::MidiHeader;
 
 struct StreamBuffer {
     StreamHeader header;

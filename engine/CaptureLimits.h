@@ -1,0 +1,25 @@
+// The numbers of a capture: its four buffers and how much sample data a WAV file can hold.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace solvena {
+
+constexpr std::size_t kCaptureBufferCount = 4;
+constexpr std::uint32_t kCaptureBufferSize = 131072;
+// "RIFF", size, "WAVE", the 18-byte format chunk and the data chunk's header.
+constexpr std::uint32_t kWavHeaderBytes = 46;
+
+// The most sample bytes a WAV file can state: its RIFF size, 38 + data + pad byte, is 32 bits.
+// Whole frames only.
+std::uint64_t MaxWavDataBytes(std::uint16_t blockAlign);
+
+// How many of `offered` bytes may still be appended to a data chunk holding `written`.
+std::uint32_t WavBytesToAppend(std::uint64_t written, std::uint32_t offered, std::uint16_t blockAlign);
+
+// The data size a file declares when its writing broke off: whole frames and an even count, so
+// no pad byte has to be written to a disk that may be full.
+std::uint64_t DeclarableDataBytes(std::uint64_t written, std::uint16_t blockAlign);
+
+}  // namespace solvena

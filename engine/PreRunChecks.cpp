@@ -1,0 +1,91 @@
+#include "engine/PreRunChecks.h"
+
+#include "engine/RunTexts.h"
+
+namespace solvena {
+
+namespace {
+
+constexpr int kOffIcon = 1;
+
+void SwitchOff(const PreRunHost& host, std::int32_t position) {
+    SwitchJobOff(position);
+    if (host.setRowIcon != nullptr) host.setRowIcon(position, kOffIcon);
+}
+
+enum class Answer { keepOn, switchOff, cancelRun };
+
+// A question whose No cancels the run.
+Answer AskToContinue(const PreRunHost& host, const char* format, const std::string& path, const char* caption) {
+    return host.ask(WithPath(format, path), caption) ? Answer::switchOff : Answer::cancelRun;
+}
+
+Answer CheckSong(const PreRunHost& host, const RecordingJob& job) {
+    const std::string path = TextOf(job.midiPath);
+    if (host.fileState(path.c_str()) != FileState::missing) return Answer::keepOn;
+    return AskToContinue(host, kSongMissingQuestion, path, kConfirmCaption);
+}
+
+Answer CheckTarget(const PreRunHost& host, const RecordingJob& job) {
+    const std::string path = TextOf(job.wavPath);
+    switch (host.fileState(path.c_str())) {
+        case FileState::missing: return Answer::keepOn;
+        case FileState::readOnly: return AskToContinue(host, kTargetReadOnlyQuestion, path, kConfirmCaption);
+        case FileState::writable:
+            // No only skips this job: the user keeps the file and the run goes on.
+            return host.ask(WithPath(kTargetExistsQuestion, path), kConfirmCaption) ? Answer::keepOn
+                                                                                  : Answer::switchOff;
+    }
+    return Answer::keepOn;
+}
+
+}  // namespace
+
+devices::WaveFormat CaptureFormatOf(const RecordingJob& job) {
+    devices::WaveFormat format;
+    format.formatTag = 1;
+    format.channels = static_cast<std::uint16_t>(job.channels);
+    format.samplesPerSec = static_cast<std::uint32_t>(job.sampleRate);
+    format.blockAlign = static_cast<std::uint16_t>(job.bitsPerSample * job.channels / 8);
+    format.avgBytesPerSec = format.blockAlign * format.samplesPerSec;
+    format.bitsPerSample = static_cast<std::uint16_t>(job.bitsPerSample);
+    return format;
+}
+
+bool CheckTargetFiles(const PreRunHost& host) {
+    const auto stacked = StackedJobs();
+    for (std::size_t i = 0; i < stacked.size(); ++i) {
+        const RecordingJob& job = stacked[i];
+        if (job.enabled == 0) continue;
+        const auto position = static_cast<std::int32_t>(i);
+        const Answer song = CheckSong(host, job);
+        if (song == Answer::cancelRun) return false;
+        // Off at once, so that it stays off when the target question then cancels the run.
+        if (song == Answer::switchOff) SwitchOff(host, position);
+        // The target is asked about also when the song is missing.
+        const Answer target = CheckTarget(host, job);
+        if (target == Answer::cancelRun) return false;
+        if (target == Answer::switchOff) SwitchOff(host, position);
+    }
+    return true;
+}
+
+bool CheckDevices(const PreRunHost& host) {
+    const auto stacked = StackedJobs();
+    for (std::size_t i = 0; i < stacked.size(); ++i) {
+        const RecordingJob& job = stacked[i];
+        const auto position = static_cast<std::int32_t>(i);
+        const std::string wavPath = TextOf(job.wavPath);
+        if (host.waveInQuery(static_cast<std::uint32_t>(job.waveInDevice), CaptureFormatOf(job)) != 0) {
+            if (AskToContinue(host, kWaveSettingsQuestion, wavPath, kErrorCaption) == Answer::cancelRun) return false;
+            SwitchOff(host, position);
+        }
+        if (static_cast<std::uint32_t>(job.midiOutDevice) >= host.midiOutCount()) {
+            if (AskToContinue(host, kMidiSettingsQuestion, wavPath, kErrorCaption) == Answer::cancelRun) return false;
+            SwitchOff(host, position);
+        }
+    }
+    return true;
+}
+
+}  // namespace solvena

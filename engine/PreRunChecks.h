@@ -1,0 +1,34 @@
+// The two checks before a run: every switched-on job's files, then every job's devices. Each
+// problem is put to the user as a question that either switches the job off or cancels the run.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/DeviceSeam.h"
+#include "jobs/RecordingJob.h"
+
+namespace solvena {
+
+enum class FileState { missing, writable, readOnly };
+
+// What the checks ask of the system and of the user; the Windows program fills it with file
+// attributes, message boxes, the device seam and the job list's rows.
+struct PreRunHost {
+    FileState (*fileState)(const char* path) = nullptr;
+    // A Yes/No question; true for Yes.
+    bool (*ask)(const std::string& text, const char* caption) = nullptr;
+    devices::MmResult (*waveInQuery)(std::uint32_t device, const devices::WaveFormat& format) = nullptr;
+    std::uint32_t (*midiOutCount)() = nullptr;
+    void (*setRowIcon)(int row, int icon) = nullptr;
+};
+
+// The PCM format a job records in; a device is asked for exactly this record.
+devices::WaveFormat CaptureFormatOf(const RecordingJob& job);
+
+// Both walk positions 0 to jobCount - 1 of the job table and return false as soon as the user
+// cancels the run; jobs switched off by earlier answers stay off.
+bool CheckTargetFiles(const PreRunHost& host);
+bool CheckDevices(const PreRunHost& host);
+
+}  // namespace solvena

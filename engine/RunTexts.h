@@ -1,0 +1,50 @@
+// What a run says to the user: the pre-run questions, the progress texts and the reports of jobs
+// that could not be recorded. UTF-8 here; the Windows build turns the literals into code page 932.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace solvena {
+
+inline constexpr char kConfirmCaption[] = "確認";
+inline constexpr char kErrorCaption[] = "エラー";
+
+// Pre-run questions; %s is a path.
+inline constexpr char kSongMissingQuestion[] = "ファイル「%s」が見つかりません。\n録音を続けますか？";
+inline constexpr char kTargetReadOnlyQuestion[] = "ファイル「%s」は書き込み禁止です。\n録音を続けますか？";
+inline constexpr char kTargetExistsQuestion[] = "ファイル「%s」は既に存在します。\n上書きしますか？";
+inline constexpr char kWaveSettingsQuestion[] = "WAVデバイスの設定に間違いがあります。(%s).\n録音を続けますか？";
+inline constexpr char kMidiSettingsQuestion[] = "MIDIデバイスの設定に間違いがあります。(%s).\n録音を続けますか？";
+
+inline constexpr char kEmptyStackText[] = "データがスタックされていません。";
+inline constexpr char kRunFinishedText[] = "録音が終了しました。";
+inline constexpr char kCancelText[] = "キャンセル";
+inline constexpr char kCloseText[] = "閉じる";
+
+// Why a job was not recorded (or not to its end).
+enum class JobFailure {
+    songUnreadable,   // the song file could not be loaded
+    nothingToPlay,    // no event of the chosen tracks lies in the range
+    streamTooLong,    // more stream records than the run can hold
+    playbackFailed,   // the MIDI stream did not start
+    feedFailed,       // a later part of the stream could not be handed to the device
+};
+
+// The format with its one %s replaced by the whole of `path`, however long: a cut path would
+// name another file.
+std::string WithPath(const char* format, const std::string& path);
+
+// "録音中... n/m" with position + 1 and the job count.
+std::string ProgressText(std::int32_t position, std::int32_t jobCount);
+
+// Names the job (its position, song and WAV file) and what went wrong.
+std::string JobFailureText(JobFailure failure, std::int32_t position, std::int32_t jobCount,
+                           const std::string& midiPath, const std::string& wavPath);
+
+// The WAV file reached the largest size a RIFF file can state; the recording stops there.
+std::string WavCutText(const std::string& wavPath);
+// Writing the WAV file failed (a full disk, a removed drive); it keeps what was written.
+std::string WavWriteFailedText(const std::string& wavPath);
+
+}  // namespace solvena
