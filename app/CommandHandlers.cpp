@@ -27,9 +27,6 @@ void ChooseWavName() {}
 // Checks the page inputs and stacks a recording job.
 void StackJob() {}
 
-// Loads a job list file into the stack, asking before the current stack is replaced.
-void LoadJobList() {}
-
 // Moves startMarker to the bar typed into startBarEdit.
 void MoveStartMarker() {}
 

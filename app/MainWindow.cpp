@@ -12,6 +12,7 @@
 #include "app/Pages.h"
 #include "song/SongState.h"
 #include "engine/win32/JobStackWindow.h"
+#include "engine/win32/RunController.h"
 #include "jobs/RecordingJob.h"
 
 namespace solvena::app {
@@ -23,15 +24,8 @@ constexpr int kSelectedTrackBarId = 2;
 constexpr int kTrackBarId = 1;
 constexpr int kMarkerId = 3;
 
-// Destruction step 1: a run leaves a MIDI stream, the wave input and the WAV file open.
-// Nothing can run yet, so there is nothing to close.
-void StopRunResources() {}
-
 // Destruction step 2, the song picture's part: its three lists of controls.
 void ReleaseSongPictureLists() {}
-
-// Destruction step 5: the run's four capture buffers and their headers.
-void ReleaseCaptureBuffers() {}
 
 LRESULT OnCreate(HWND window, const CREATESTRUCTA* creation) {
     // Device messages during creation are owned by this window, so it is known from the start.
@@ -41,14 +35,14 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTA* creation) {
 }
 
 LRESULT OnDestroy() {
-    StopRunResources();
+    // A run in progress: the stream, the wave input and its buffers, and a complete WAV file.
+    engine::StopRunOnExit();
     ReleaseSongs();
     ResetJobTable();
     ReleaseSongPictureLists();
     DeleteFonts();
     ReleaseMainWindowGdi();
     engine::DestroyJobListImageList();
-    ReleaseCaptureBuffers();
     mainWindow = nullptr;
     PostQuitMessage(0);
     return 0;

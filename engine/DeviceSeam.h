@@ -55,6 +55,9 @@ using WindowHandle = void*;
 using MidiStreamHandle = void*;
 using WaveInHandle = void*;
 
+// The system's multimedia headers are byte-packed, which puts MIDIHDR's next pointer at offset
+// 28 on 64-bit Windows; ours follows. (WAVEHDR comes out the same either way.)
+#pragma pack(push, 1)
 struct MidiHeader {
     std::uint8_t* data = nullptr;
     std::uint32_t bufferLength = 0;
@@ -66,6 +69,7 @@ struct MidiHeader {
     std::uint32_t offset = 0;  // of the record whose callback flag was played last
     std::uintptr_t reservedWords[8] = {};
 };
+#pragma pack(pop)
 
 struct WaveHeader {
     std::uint8_t* data = nullptr;

@@ -145,10 +145,18 @@ private:
         if (kind_ == DeviceKind::midiOut) failures = &devices_.midiOuts.back().failures;
         if (!failures) return Fail("fail must follow a device line");
 
-        const std::string_view text = ValueText(rest);
+        std::string_view text = ValueText(rest);
         const std::size_t space = FirstBlank(text);
         const std::string_view call = text.substr(0, space);
-        const auto code = ParseNumber(TrimBlanks(text.substr(space)));
+        text = TrimBlanks(text.substr(space));
+        std::uint32_t after = 0;
+        if (const std::size_t at = text.find(" after "); at != std::string_view::npos) {
+            const auto count = ParseNumber(TrimBlanks(text.substr(at + 7)));
+            if (!count) return Fail("after needs a decimal count");
+            after = *count;
+            text = TrimBlanks(text.substr(0, at));
+        }
+        const auto code = ParseNumber(text);
         if (call.empty() || !code) return Fail("fail needs a call and a decimal code");
         const bool known = kind_ == DeviceKind::waveIn
                                ? std::find(kWaveInCalls.begin(), kWaveInCalls.end(), call) != kWaveInCalls.end()
@@ -157,7 +165,7 @@ private:
         for (const InjectedFailure& failure : *failures) {
             if (failure.call == call) return Fail("call \"" + std::string(call) + "\" fails twice");
         }
-        failures->push_back(InjectedFailure{std::string(call), *code});
+        failures->push_back(InjectedFailure{std::string(call), *code, after, 0});
         return true;
     }
 
@@ -186,7 +194,19 @@ LoopbackParseResult ParseLoopbackDeviceFile(std::string_view bytes) { return Par
 
 MmResult InjectedResult(const std::vector<InjectedFailure>& failures, std::string_view call) {
     for (const InjectedFailure& failure : failures) {
-        if (failure.call == call) return failure.code;
+        if (failure.call == call && failure.after == 0) return failure.code;
+    }
+    return kMmNoError;
+}
+
+MmResult CountedInjectedResult(std::vector<InjectedFailure>& failures, std::string_view call) {
+    for (InjectedFailure& failure : failures) {
+        if (failure.call != call) continue;
+        if (failure.made < failure.after) {
+            ++failure.made;
+            return kMmNoError;
+        }
+        return failure.code;
     }
     return kMmNoError;
 }
@@ -203,13 +223,16 @@ std::string LoopbackWaveInName(const LoopbackDeviceSet& devices, std::uint32_t i
     return InjectedResult(device.failures, "caps") == kMmNoError ? device.name : std::string();
 }
 
+bool LoopbackWaveInAccepts(const LoopbackWaveIn& device, const WaveFormat& format) {
+    return FormatIsConsistent(format) && device.rates.Accepts(format.samplesPerSec) &&
+           device.bits.Accepts(format.bitsPerSample) && device.channels.Accepts(format.channels);
+}
+
 MmResult LoopbackWaveInQuery(const LoopbackDeviceSet& devices, std::uint32_t id, const WaveFormat& format) {
     if (id >= devices.waveIns.size()) return kMmBadDeviceId;
     const LoopbackWaveIn& device = devices.waveIns[id];
     if (const MmResult injected = InjectedResult(device.failures, "query"); injected != kMmNoError) return injected;
-    const bool accepted = FormatIsConsistent(format) && device.rates.Accepts(format.samplesPerSec) &&
-                          device.bits.Accepts(format.bitsPerSample) && device.channels.Accepts(format.channels);
-    return accepted ? kMmNoError : kWaveBadFormat;
+    return LoopbackWaveInAccepts(device, format) ? kMmNoError : kWaveBadFormat;
 }
 
 }  // namespace solvena::devices

@@ -11,6 +11,9 @@
 //     bits VALUES         bits per sample it accepts
 //     channels VALUES     channel counts it accepts
 //   fail CALL CODE        the last device answers CALL with result CODE (decimal) instead
+//   fail CALL CODE after N    the same, once N calls of CALL through one open handle have
+//                         succeeded (for calls made on a handle: to fail a buffer's recycling
+//                         but not the start, for instance)
 //
 // Keywords are lower case and may be indented with blanks or tabs. NAME is the rest of the
 // line after the single space that follows the keyword, byte for byte: blanks inside or at
@@ -32,6 +35,26 @@
 // Any other line, a property or fail line before the first device, a property line after a
 // midiout line, a property given twice for one device, or a call listed twice for one device
 // makes the whole file invalid.
+//
+// The seam's calls and the CALL that makes each fail (engine/DeviceSeam.h):
+//   MidiOutName caps · MidiStreamOpen open · MidiStreamSetTimeDivision property ·
+//   MidiStreamRestart restart · MidiStreamPrepare prepare · MidiStreamOut out ·
+//   MidiStreamUnprepare unprepare · MidiStreamClose close
+//   WaveInName caps · WaveInQuery query · WaveInOpen open · WaveInPrepare prepare · WaveInAdd add ·
+//   WaveInStart start · WaveInReset reset · WaveInUnprepare unprepare · WaveInClose close
+// A failing call answers CODE and changes nothing: no handle is made or closed, no header flag
+// is touched, nothing is queued, started or stopped. Open looks at the device number asked for
+// (a number past the last device answers 2 first); the other calls look at the device of their
+// handle (an unknown or closed handle answers 5 first), as its lines were when it was opened.
+//
+// The devices play and record (engine/seam/LoopbackStudio.h): every MIDI OUT device plays into
+// one synthesizer (engine/VirtualSynth.h) on one clock, which every WAVE IN device records
+// (engine/VirtualCapture.h, engine/PcmFrame.h); stream timing is in engine/VirtualStream.h.
+// Beyond the codes above, a device is open to one handle at a time (4 allocated); WAVE IN opens
+// only a format its lines accept and the studio can write (PCM, 1 or 2 channels of 8, 16, 24
+// or 32 bits; else 32); a time division must be 1-32767 ticks per quarter (else 11); a null
+// pointer argument answers 11. Loading another file closes every open device first:
+// queued headers are marked done without notifications.
 #pragma once
 
 #include <cstddef>
@@ -61,6 +84,8 @@ struct AcceptedValues {
 struct InjectedFailure {
     std::string call;
     MmResult code = kMmNoError;
+    std::uint32_t after = 0;  // calls that succeed first (counted per open handle)
+    std::uint32_t made = 0;   // calls counted so far on this copy
 };
 
 struct LoopbackMidiOut {
@@ -92,11 +117,15 @@ LoopbackParseResult ParseLoopbackDeviceFile(std::string_view bytes);
 
 // The code a device's file injects for a call; kMmNoError when none.
 MmResult InjectedResult(const std::vector<InjectedFailure>& failures, std::string_view call);
+// The same for a call made through an open handle, counting it against the line's "after N".
+MmResult CountedInjectedResult(std::vector<InjectedFailure>& failures, std::string_view call);
 
 // The device name as the capabilities call reports it: empty for a number that is not a
 // device or when caps is made to fail.
 std::string LoopbackMidiOutName(const LoopbackDeviceSet& devices, std::uint32_t id);
 std::string LoopbackWaveInName(const LoopbackDeviceSet& devices, std::uint32_t id);
+// Whether the device's rates, bits and channels lines accept a consistent PCM format.
+bool LoopbackWaveInAccepts(const LoopbackWaveIn& device, const WaveFormat& format);
 // The answer to WAVE_FORMAT_QUERY: bad device id, the injected query result, bad format, or
 // success.
 MmResult LoopbackWaveInQuery(const LoopbackDeviceSet& devices, std::uint32_t id, const WaveFormat& format);

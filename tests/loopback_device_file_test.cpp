@@ -96,6 +96,19 @@ TEST(LoopbackDeviceFile, InjectedFailuresBelongToTheLastDevice) {
     EXPECT_EQ(InjectedResult(devices.waveIns.at(0).failures, "open"), kMmNoError);
 }
 
+TEST(LoopbackDeviceFile, AFailureCanWaitForItsNthCall) {
+    LoopbackDeviceSet devices = Parse("wavein Mic\nfail prepare 6 after 2  # the third prepare fails\n");
+    std::vector<InjectedFailure>& failures = devices.waveIns.at(0).failures;
+    EXPECT_EQ(InjectedResult(failures, "prepare"), kMmNoError) << "not before its calls are counted";
+    const std::vector<MmResult> answers = {CountedInjectedResult(failures, "prepare"),
+                                           CountedInjectedResult(failures, "prepare"),
+                                           CountedInjectedResult(failures, "prepare"),
+                                           CountedInjectedResult(failures, "prepare")};
+    EXPECT_EQ(answers, (std::vector<MmResult>{0, 0, 6, 6}));
+    EXPECT_EQ(CountedInjectedResult(failures, "add"), kMmNoError);
+    EXPECT_FALSE(ParseLoopbackDeviceFile("wavein Mic\nfail prepare 6 after x\n").ok);
+}
+
 TEST(LoopbackDeviceFile, RefusesTheWholeFileAtItsFirstFault) {
     using namespace std::string_view_literals;
     struct Case {

@@ -7,6 +7,7 @@
 #include "engine/DeviceSeam.h"
 #include "engine/LoopbackDeviceFile.h"
 #include "engine/seam/Loopback.h"
+#include "engine/seam/LoopbackStudio.h"
 
 namespace solvena::devices {
 
@@ -30,23 +31,6 @@ LoopbackState& State() {
     return state;
 }
 
-// The executable's folder with its final separator. The path is code page 932, where the
-// second byte of a double-byte character may equal '\', so it is walked character by character.
-std::string ExecutableFolder() {
-    std::string path(32768, '\0');
-    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0 || length >= path.size()) return {};
-    path.resize(length);
-    std::size_t folderEnd = 0;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
-            ++i;
-        } else if (path[i] == '\\' || path[i] == '/') {
-            folderEnd = i + 1;
-        }
-    }
-    return path.substr(0, folderEnd);
-}
 
 enum class ReadOutcome { read, missing, failed };
 
@@ -98,7 +82,7 @@ bool LoadLocked(LoopbackState& state, const std::string& path, bool missingMeans
 }
 
 bool LoadDefaultLocked(LoopbackState& state) {
-    if (LoadLocked(state, ExecutableFolder() + kDeviceFileName, true)) return true;
+    if (LoadLocked(state, LoopbackExecutableFolder() + kDeviceFileName, true)) return true;
     // The program has nowhere else to say why it sees no devices.
     OutputDebugStringA(("solvena loopback: " + state.error + "\n").c_str());
     return false;
@@ -119,13 +103,35 @@ private:
 
 }  // namespace
 
+// The executable's folder with its final separator. The path is code page 932, where the
+// second byte of a double-byte character may equal '\', so it is walked character by character.
+std::string LoopbackExecutableFolder() {
+    std::string path(32768, '\0');
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0 || length >= path.size()) return {};
+    path.resize(length);
+    std::size_t folderEnd = 0;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
+            ++i;
+        } else if (path[i] == '\\' || path[i] == '/') {
+            folderEnd = i + 1;
+        }
+    }
+    return path.substr(0, folderEnd);
+}
+
 bool LoopbackLoadDeviceFile(const std::string& path) {
+    // Open devices belong to the old description; they go first (the studio lock is never
+    // taken while this state's lock is held).
+    LoopbackCloseAll();
     LoopbackState& state = State();
     std::lock_guard<std::mutex> lock(state.mutex);
     return LoadLocked(state, path, false);
 }
 
 bool LoopbackLoadDefaultDeviceFile() {
+    LoopbackCloseAll();
     LoopbackState& state = State();
     std::lock_guard<std::mutex> lock(state.mutex);
     return LoadDefaultLocked(state);
@@ -147,6 +153,18 @@ std::string MidiOutName(std::uint32_t id) { return LoopbackMidiOutName(LoadedSta
 std::uint32_t WaveInCount() { return static_cast<std::uint32_t>(LoadedState()->devices.waveIns.size()); }
 
 std::string WaveInName(std::uint32_t id) { return LoopbackWaveInName(LoadedState()->devices, id); }
+
+std::optional<LoopbackMidiOut> LoopbackMidiOutDevice(std::uint32_t id) {
+    LoadedState state;
+    if (id >= state->devices.midiOuts.size()) return std::nullopt;
+    return state->devices.midiOuts[id];
+}
+
+std::optional<LoopbackWaveIn> LoopbackWaveInDevice(std::uint32_t id) {
+    LoadedState state;
+    if (id >= state->devices.waveIns.size()) return std::nullopt;
+    return state->devices.waveIns[id];
+}
 
 MmResult WaveInQuery(std::uint32_t id, const WaveFormat& format) {
     LoadedState state;

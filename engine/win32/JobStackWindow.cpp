@@ -6,8 +6,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/DeviceSeam.h"
 #include "engine/win32/MainWindowLink.h"
 #include "engine/win32/PaintNothing.h"
+#include "engine/win32/Prompts.h"
+#include "engine/win32/RunController.h"
+#include "engine/win32/SaveJobList.h"
 #include "song/SongState.h"
 #include "jobs/JobRowText.h"
 #include "jobs/RecordingJob.h"
@@ -21,8 +25,8 @@ namespace {
 constexpr int kJobListId = 1;
 constexpr int kOnOffId = 11;
 constexpr int kSaveId = 13;
-constexpr int kRecordId = 14;
-constexpr int kNextJobId = 126;
+constexpr int kRecordId = kRecordCommand;
+constexpr int kNextJobId = kNextJobCommand;
 constexpr int kInsertRowId = 127;
 
 constexpr DWORD kJobListStyle = WS_CHILD | WS_VISIBLE | LVS_REPORT;
@@ -146,13 +150,6 @@ void OnOnOff(HWND window) {
     SetRowItem(list, row, JobRowIcon(jobs[static_cast<std::size_t>(row)]));
 }
 
-// The job list file is written by a later part of the program.
-void OnSaveList() {}
-
-// The recording run arrives with a later part of the program.
-void OnStartRun() {}
-void OnNextJob() {}
-
 // Sent while the new job sits at position jobCount, before the count is raised.
 void OnInsertRow(HWND window) {
     HWND list = JobListOf(window);
@@ -181,9 +178,9 @@ void OnInsertRow(HWND window) {
 bool OnCommand(HWND window, int id) {
     switch (id) {
         case kOnOffId: OnOnOff(window); return true;
-        case kSaveId: OnSaveList(); return true;
-        case kRecordId: OnStartRun(); return true;
-        case kNextJobId: OnNextJob(); return true;
+        case kSaveId: SaveJobList(window); return true;
+        case kRecordId: OnRecordCommand(window); return true;
+        case kNextJobId: OnNextJobCommand(window); return true;
         case kInsertRowId: OnInsertRow(window); return true;
         default: return false;
     }
@@ -209,6 +206,11 @@ LRESULT CALLBACK ListWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         case WM_COMMAND:
             if (OnCommand(window, LOWORD(wParam))) return 0;
             break;
+        case WM_TIMER: OnTailTimer(window); return 0;
+        case devices::kMmMomPositionCb: OnStreamPositionMessage(window, lParam); return 0;
+        case devices::kMmMomDone: OnStreamDoneMessage(window); return 0;
+        case devices::kMmWimData: OnCaptureDataMessage(lParam); return 0;
+        case kShowDeferredMessages: ShowDeferredMessages(); return 0;
         default: break;
     }
     return DefWindowProcA(window, message, wParam, lParam);

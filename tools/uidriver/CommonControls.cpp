@@ -120,4 +120,16 @@ std::optional<AnsiText> ListCell(HANDLE process, HWND list, int row, int column)
     return ReadRemoteText(memory, Layout::kTextOffset);
 }
 
+std::optional<int> ListRowIcon(HANDLE process, HWND list, int row) {
+    RemoteMemory memory(process, sizeof(LVITEMA));
+    if (!memory.ok()) return std::nullopt;
+    LVITEMA item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    if (!memory.Write(0, &item, sizeof item) || !AskOr(list, LVM_GETITEMA, 0, memory.param(), 0)) return std::nullopt;
+    LVITEMA answered{};
+    if (!memory.Read(0, &answered, sizeof answered)) return std::nullopt;
+    return answered.iImage;
+}
+
 }  // namespace uidriver

@@ -23,5 +23,7 @@ struct ListColumn {
 std::vector<ListColumn> ListColumns(HANDLE process, HWND list);
 int ListRowCount(HWND list);
 std::optional<AnsiText> ListCell(HANDLE process, HWND list, int row, int column);
+// The row's icon number in the list's small image list; nullopt when it cannot be read.
+std::optional<int> ListRowIcon(HANDLE process, HWND list, int row);
 
 }  // namespace uidriver

@@ -22,7 +22,14 @@ SeenMessageBox Read(HWND dialog) {
     return box;
 }
 
-std::vector<HWND> OpenMessageBoxes(DWORD processId) { return TopLevelWindows(processId, "#32770", true); }
+// Dialogs with the system's message text: the file dialogs share the class but not this.
+std::vector<HWND> OpenMessageBoxes(DWORD processId) {
+    std::vector<HWND> boxes;
+    for (HWND dialog : TopLevelWindows(processId, "#32770", true)) {
+        if (ChildById(dialog, kMessageTextId) != nullptr) boxes.push_back(dialog);
+    }
+    return boxes;
+}
 
 }  // namespace
 

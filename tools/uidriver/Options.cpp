@@ -40,11 +40,13 @@ bool ParseOptions(int& argc, char** argv) {
     options.programExe = build + "\\app\\solvena-loopback.exe";
     options.runsFolder = build + "\\ui-runs";
     options.shotsFolder = build + "\\screenshots";
+    options.sourceFolder = build + "\\..\\..";
     int kept = 1;
     for (int i = 1; i < argc; ++i) {
         if (TakeValue(argv[i], "--program=", &options.programExe) ||
             TakeValue(argv[i], "--runs=", &options.runsFolder) ||
-            TakeValue(argv[i], "--shots=", &options.shotsFolder)) {
+            TakeValue(argv[i], "--shots=", &options.shotsFolder) ||
+            TakeValue(argv[i], "--source=", &options.sourceFolder)) {
             continue;
         }
         argv[kept++] = argv[i];

@@ -1,0 +1,58 @@
+// A loopback WAVE IN device's recording: the synth's output sampled at the capture's frame
+// times (frame k at start + k / rate on the studio clock) and written as PCM frames
+// (engine/PcmFrame.h) into the queued buffers in order.
+//
+// A buffer is done once it has no room for another whole frame. Frames that fall due while no
+// buffer is queued are lost (and counted); the frames after them keep their times, so the
+// capture never drifts from the clock.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+#include "engine/DeviceSeam.h"
+#include "engine/VirtualSynth.h"
+
+namespace solvena::devices {
+
+// Whether the studio can record this format at all (PCM, 1 or 2 channels of 8, 16, 24 or 32
+// bits, a rate above 0, consistent block align).
+bool CaptureFormatSupported(const WaveFormat& format);
+
+class VirtualCapture {
+public:
+    // The format must be one CaptureFormatSupported accepts.
+    explicit VirtualCapture(const WaveFormat& format) : format_(format) {}
+
+    static MmResult Prepare(WaveHeader* header);
+    MmResult Add(WaveHeader* header);
+    static MmResult Unprepare(WaveHeader* header);
+
+    // Frame 0 is the sound at `now`. A started capture stays as it is.
+    void Start(double now);
+    // Writes every frame due before `now`; appends the buffers it filled to `done`, marked done
+    // and out of the queue. Returns how many frames were lost for want of a buffer.
+    std::uint64_t Advance(const VirtualSynth& synth, double now, std::vector<WaveHeader*>& done);
+    // Stops and hands back every queued buffer, in order, marked done: the partly filled one
+    // with what it holds.
+    void Reset(std::vector<WaveHeader*>& done);
+
+    bool Started() const { return started_; }
+    double StartTime() const { return start_; }
+    bool HasQueued() const { return !queue_.empty(); }
+
+private:
+    // The first frame not due before `now`.
+    std::uint64_t FramesDueBefore(double now) const;
+    static void Finish(WaveHeader* header, std::vector<WaveHeader*>& done);
+
+    WaveFormat format_;
+    std::deque<WaveHeader*> queue_;
+    bool started_ = false;
+    double start_ = 0;
+    std::uint64_t nextFrame_ = 0;
+    std::vector<double> scratch_;
+};
+
+}  // namespace solvena::devices

@@ -1,0 +1,125 @@
+// A loopback MIDI stream: the queued buffers of one open stream, when each of their records is
+// due on the studio clock, and which notifications fall due when.
+//
+// A record is due at the previous record's time + delta × tempo / division (tempo in
+// microseconds per quarter, 500,000 until the first tempo record; division in ticks per
+// quarter, 96 until set). The first record after restart counts from the restart time. A tempo
+// record takes effect for the records after it. A buffer whose first record is already overdue
+// when it is placed (queued on a running stream, or queued while paused and placed at restart)
+// starts at once: its first record is due "now" and the rest keep their spacing from there, as
+// on a device that ran out of buffers.
+//
+// Short messages go to the synth when their buffer is placed, so every sound is known before it
+// is due. A record with the callback flag brings a position notification at its time, with the
+// header's offset set to the record's byte offset; a buffer is done at its last record's time
+// (an empty one when placed, but never before the buffer ahead of it). Long messages are read
+// past and otherwise ignored; bytes after the last whole record are ignored.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <span>
+#include <vector>
+
+#include "engine/DeviceSeam.h"
+#include "engine/VirtualSynth.h"
+
+namespace solvena::devices {
+
+inline constexpr std::uint32_t kDefaultDivision = 96;
+inline constexpr std::uint32_t kDefaultTempo = 500000;
+// Ticks per quarter only: SMPTE divisions (top bit set) are refused.
+inline constexpr std::uint32_t kMaxDivision = 0x7FFF;
+
+// One record of a queued buffer.
+struct QueuedRecord {
+    std::uint32_t offset = 0;  // of its first byte in the buffer
+    std::uint32_t delta = 0;
+    std::uint32_t event = 0;
+};
+
+// The whole records of a buffer's recorded bytes.
+std::vector<QueuedRecord> DecodeQueuedRecords(std::span<const std::uint8_t> bytes);
+
+bool IsShortMessageRecord(std::uint32_t event);
+bool IsTempoRecord(std::uint32_t event);
+bool HasCallbackFlag(std::uint32_t event);
+
+struct TimedRecord {
+    double time = 0;
+    QueuedRecord record;
+};
+
+// Due times of a stream's records, buffer after buffer.
+class StreamTimeline {
+public:
+    // False (nothing changed) for 0 or an SMPTE division. Records placed later use it.
+    bool SetDivision(std::uint32_t division);
+    // The stream clock starts at `origin`.
+    void Start(double origin);
+    // The times of one buffer's records, placed at `now` (on or after the last placement).
+    std::vector<TimedRecord> Place(std::span<const QueuedRecord> records, double now);
+    // The time of the last record placed (the origin before any).
+    double LastTime() const { return lastTime_; }
+
+private:
+    double TimeAfter(std::uint32_t delta) const;
+
+    std::uint32_t division_ = kDefaultDivision;
+    std::uint32_t tempo_ = kDefaultTempo;
+    // Times count from the record that began the current tempo, so long runs do not drift.
+    double segmentStart_ = 0;
+    std::uint64_t segmentTicks_ = 0;
+    double lastTime_ = 0;
+};
+
+struct StreamNotice {
+    std::uint32_t message = 0;  // kMmMomPositionCb or kMmMomDone
+    MidiHeader* header = nullptr;
+};
+
+class VirtualStream {
+public:
+    // `source` tells this stream's sounds apart in the synth.
+    explicit VirtualStream(std::uint32_t source) : source_(source) {}
+
+    MmResult SetDivision(std::uint32_t division);
+    // Starts the stream clock (once; a running stream stays as it is).
+    void Restart(double now, VirtualSynth& synth);
+    static MmResult Prepare(MidiHeader* header);
+    MmResult Out(MidiHeader* header, double now, VirtualSynth& synth);
+    static MmResult Unprepare(MidiHeader* header);
+    // Appends the notifications due at `now`, in order, and updates their headers: the offset
+    // before a position notification, done and out of the queue before a done notification.
+    void Advance(double now, std::vector<StreamNotice>& notices);
+    // Stops at `now`: records not yet due never play, the stream's sounding notes are released,
+    // and the queued headers are marked done without notifications.
+    void Close(double now, VirtualSynth& synth);
+
+    bool Running() const { return running_; }
+    std::size_t QueuedCount() const { return queue_.size(); }
+
+private:
+    struct Callback {
+        double time = 0;
+        std::uint32_t offset = 0;
+    };
+    struct Queued {
+        MidiHeader* header = nullptr;
+        std::vector<QueuedRecord> records;
+        bool placed = false;
+        std::vector<Callback> callbacks;
+        std::size_t nextCallback = 0;
+        double doneTime = 0;
+    };
+
+    void Place(Queued& queued, double now, VirtualSynth& synth);
+
+    std::uint32_t source_;
+    bool running_ = false;
+    StreamTimeline timeline_;
+    double lastDone_ = 0;
+    std::deque<Queued> queue_;
+};
+
+}  // namespace solvena::devices

@@ -1,0 +1,81 @@
+// The loopback MIDI OUT devices' stream calls: each open stream plays into the studio's synth.
+// The failure a device's file injects for a call is answered before anything else is done.
+#include "engine/seam/LoopbackStudio.h"
+
+namespace solvena::devices {
+
+namespace {
+
+// Runs `call` on the open stream under the studio lock: invalid handle, then the injected
+// failure, then the call itself.
+template <typename Call>
+MmResult OnStream(MidiStreamHandle handle, std::string_view callName, Call call) {
+    Studio& studio = TheStudio();
+    std::lock_guard<std::mutex> lock(studio.mutex);
+    OpenStream* open = studio.FindStream(handle);
+    if (!open) return kMmInvalidHandle;
+    if (const MmResult injected = CountedInjectedResult(open->failures, callName); injected != kMmNoError) {
+        return injected;
+    }
+    return call(studio, *open);
+}
+
+}  // namespace
+
+MmResult MidiStreamOpen(MidiStreamHandle* stream, std::uint32_t* device, WindowHandle window) {
+    if (!device) return kMmInvalidParam;
+    std::optional<LoopbackMidiOut> description = LoopbackMidiOutDevice(*device);
+    if (!description) return kMmBadDeviceId;
+    if (const MmResult injected = InjectedResult(description->failures, "open"); injected != kMmNoError) {
+        return injected;
+    }
+    if (!stream) return kMmInvalidParam;
+
+    Studio& studio = TheStudio();
+    std::lock_guard<std::mutex> lock(studio.mutex);
+    for (const auto& [handle, open] : studio.streams) {
+        if (open->device == *device) return kMmAllocated;
+    }
+    const std::uintptr_t handle = studio.NewHandle();
+    auto open = std::make_unique<OpenStream>(
+        OpenStream{*device, static_cast<HWND>(window), description->failures, VirtualStream(++studio.lastSource)});
+    studio.streams.emplace(handle, std::move(open));
+    *stream = reinterpret_cast<MidiStreamHandle>(handle);
+    studio.EnsureThread();
+    return kMmNoError;
+}
+
+MmResult MidiStreamSetTimeDivision(MidiStreamHandle stream, std::uint32_t division) {
+    return OnStream(stream, "property", [division](Studio&, OpenStream& open) { return open.stream.SetDivision(division); });
+}
+
+MmResult MidiStreamRestart(MidiStreamHandle stream) {
+    return OnStream(stream, "restart", [](Studio& studio, OpenStream& open) {
+        open.stream.Restart(StudioNow(), studio.synth);
+        return kMmNoError;
+    });
+}
+
+MmResult MidiStreamPrepare(MidiStreamHandle stream, MidiHeader* header) {
+    return OnStream(stream, "prepare", [header](Studio&, OpenStream&) { return VirtualStream::Prepare(header); });
+}
+
+MmResult MidiStreamOut(MidiStreamHandle stream, MidiHeader* header) {
+    return OnStream(stream, "out", [header](Studio& studio, OpenStream& open) {
+        return open.stream.Out(header, StudioNow(), studio.synth);
+    });
+}
+
+MmResult MidiStreamUnprepare(MidiStreamHandle stream, MidiHeader* header) {
+    return OnStream(stream, "unprepare", [header](Studio&, OpenStream&) { return VirtualStream::Unprepare(header); });
+}
+
+MmResult MidiStreamClose(MidiStreamHandle stream) {
+    return OnStream(stream, "close", [stream](Studio& studio, OpenStream& open) {
+        open.stream.Close(StudioNow(), studio.synth);
+        studio.streams.erase(reinterpret_cast<std::uintptr_t>(stream));
+        return kMmNoError;
+    });
+}
+
+}  // namespace solvena::devices

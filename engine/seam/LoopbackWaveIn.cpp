@@ -1,0 +1,94 @@
+// The loopback WAVE IN devices' recording calls: each open device captures the studio's synth.
+// The failure a device's file injects for a call is answered before anything else is done.
+#include "engine/seam/LoopbackStudio.h"
+
+namespace solvena::devices {
+
+namespace {
+
+// Runs `call` on the open device under the studio lock: invalid handle, then the injected
+// failure, then the call itself.
+template <typename Call>
+MmResult OnCapture(WaveInHandle handle, std::string_view callName, Call call) {
+    Studio& studio = TheStudio();
+    std::lock_guard<std::mutex> lock(studio.mutex);
+    OpenCapture* open = studio.FindCapture(handle);
+    if (!open) return kMmInvalidHandle;
+    if (const MmResult injected = CountedInjectedResult(open->failures, callName); injected != kMmNoError) {
+        return injected;
+    }
+    return call(studio, *open, reinterpret_cast<std::uintptr_t>(handle));
+}
+
+}  // namespace
+
+MmResult WaveInOpen(WaveInHandle* wave, std::uint32_t device, const WaveFormat& format, WindowHandle window) {
+    std::optional<LoopbackWaveIn> description = LoopbackWaveInDevice(device);
+    if (!description) return kMmBadDeviceId;
+    if (const MmResult injected = InjectedResult(description->failures, "open"); injected != kMmNoError) {
+        return injected;
+    }
+    if (!LoopbackWaveInAccepts(*description, format) || !CaptureFormatSupported(format)) return kWaveBadFormat;
+    if (!wave) return kMmInvalidParam;
+
+    Studio& studio = TheStudio();
+    std::lock_guard<std::mutex> lock(studio.mutex);
+    for (const auto& [handle, open] : studio.captures) {
+        if (open->device == device) return kMmAllocated;
+    }
+    const std::uintptr_t handle = studio.NewHandle();
+    auto open = std::make_unique<OpenCapture>(
+        OpenCapture{device, static_cast<HWND>(window), description->failures, VirtualCapture(format)});
+    studio.captures.emplace(handle, std::move(open));
+    *wave = reinterpret_cast<WaveInHandle>(handle);
+    studio.EnsureThread();
+    return kMmNoError;
+}
+
+MmResult WaveInPrepare(WaveInHandle wave, WaveHeader* header) {
+    return OnCapture(wave, "prepare", [header](Studio&, OpenCapture&, std::uintptr_t) {
+        return VirtualCapture::Prepare(header);
+    });
+}
+
+MmResult WaveInAdd(WaveInHandle wave, WaveHeader* header) {
+    return OnCapture(wave, "add", [header](Studio&, OpenCapture& open, std::uintptr_t) { return open.capture.Add(header); });
+}
+
+MmResult WaveInStart(WaveInHandle wave) {
+    return OnCapture(wave, "start", [](Studio& studio, OpenCapture& open, std::uintptr_t) {
+        open.capture.Start(StudioNow());
+        studio.lastCaptureStart = open.capture.StartTime();
+        return kMmNoError;
+    });
+}
+
+MmResult WaveInReset(WaveInHandle wave) {
+    return OnCapture(wave, "reset", [](Studio& studio, OpenCapture& open, std::uintptr_t handle) {
+        // The partly filled buffer comes back with everything due up to this moment.
+        const double now = StudioNow();
+        studio.synth.Apply(now);
+        studio.AdvanceCapture(handle, open, now);
+        std::vector<WaveHeader*> done;
+        open.capture.Reset(done);
+        for (WaveHeader* header : done) PostDeviceMessage(open.window, kMmWimData, handle, header);
+        return kMmNoError;
+    });
+}
+
+MmResult WaveInUnprepare(WaveInHandle wave, WaveHeader* header) {
+    return OnCapture(wave, "unprepare", [header](Studio&, OpenCapture&, std::uintptr_t) {
+        return VirtualCapture::Unprepare(header);
+    });
+}
+
+MmResult WaveInClose(WaveInHandle wave) {
+    return OnCapture(wave, "close", [](Studio& studio, OpenCapture& open, std::uintptr_t handle) {
+        if (open.capture.HasQueued()) return kWaveStillPlaying;
+        ReportClosedCapture(open);
+        studio.captures.erase(handle);
+        return kMmNoError;
+    });
+}
+
+}  // namespace solvena::devices

@@ -1,0 +1,30 @@
+// Recording a job's WAVE IN device into its WAV file: four capture buffers cycle through the
+// device, and each one it hands back is appended to the file's data chunk.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "jobs/RecordingJob.h"
+
+namespace solvena::engine {
+
+// Opens the device in the job's format with the window as callback and queues the four buffers;
+// every result is reported and the steps go on regardless.
+void OpenCapture(const RecordingJob& job, HWND window);
+// Creates (or truncates) the job's WAV file and writes it up to its first sample byte. A file
+// that cannot be created is not reported: the job plays and nothing is written.
+void CreateWavFile(const RecordingJob& job);
+void StartCapture();
+// MM_WIM_DATA: appends the buffer the device handed back and queues it again.
+void OnCaptureData(LPARAM header);
+// Stops the device, appends what the stopped buffers hold and completes the WAV file; also
+// what the program's end does during a capture.
+void StopCapture();
+
+bool Capturing();
+// Sample bytes appended to the current (or last) WAV file.
+std::uint64_t CapturedBytes();
+
+}  // namespace solvena::engine

@@ -1,0 +1,109 @@
+#include "engine/win32/Playback.h"
+
+#include "engine/DeviceReports.h"
+#include "engine/RunTexts.h"
+#include "engine/StreamBuffers.h"
+#include "engine/StreamFeed.h"
+#include "engine/StreamMerge.h"
+#include "engine/win32/Prompts.h"
+
+namespace solvena::engine {
+
+namespace {
+
+std::uint32_t midiDevice = 0;
+devices::MidiStreamHandle midiStream = nullptr;
+StreamFeed feed;
+bool playing = false;
+
+bool Reported(HWND owner, ReportCall call, devices::MmResult result) {
+    if (const char* text = ReportText(call, result)) ShowMessageBox(owner, text, kErrorCaption, MB_OK);
+    return result == devices::kMmNoError;
+}
+
+bool Queue(std::size_t fill) {
+    StreamBuffer* buffer = BufferForFill(fill);
+    return buffer != nullptr && devices::MidiStreamPrepare(midiStream, &buffer->header) == devices::kMmNoError &&
+           devices::MidiStreamOut(midiStream, &buffer->header) == devices::kMmNoError;
+}
+
+bool IsStreamHeader(LPARAM header) {
+    for (const StreamBuffer& buffer : streamBuffers) {
+        if (reinterpret_cast<const devices::MidiHeader*>(header) == &buffer.header) return true;
+    }
+    return false;
+}
+
+// Takes back every finished buffer the device has let go of, refilling each while fills remain.
+StreamProgress TakeBackFinished() {
+    while (feed.HasFinishedBuffer()) {
+        StreamBuffer& buffer = streamBuffers[feed.FinishedBuffer()];
+        const devices::MmResult result = devices::MidiStreamUnprepare(midiStream, &buffer.header);
+        // Its last record has played but the device still holds it: try again at the next
+        // notification, with seven buffers still queued behind it.
+        if (result == devices::kMidiStillPlaying) break;
+        if (result != devices::kMmNoError) return StreamProgress::failed;
+        const std::optional<std::size_t> next = feed.TakeBack();
+        if (next && !Queue(*next)) return StreamProgress::failed;
+    }
+    return StreamProgress::playing;
+}
+
+}  // namespace
+
+bool StartPlayback(const RecordingJob& job, const Song& song, HWND window) {
+    streamBufferIndex = 0;
+    midiDevice = static_cast<std::uint32_t>(job.midiOutDevice);
+    midiStream = nullptr;
+    feed.Start(StreamFillCount());
+    playing = true;
+
+    bool ok = Reported(window, ReportCall::streamOpen, devices::MidiStreamOpen(&midiStream, &midiDevice, window));
+    // No tempo is set: the stream's own tempo records carry it.
+    devices::MidiStreamSetTimeDivision(midiStream, static_cast<std::uint32_t>(song.division));
+    ok = Reported(window, ReportCall::streamRestart, devices::MidiStreamRestart(midiStream)) && ok;
+    StreamBuffer* first = BufferForFill(0);
+    if (first == nullptr) return false;
+    ok = Reported(window, ReportCall::streamPrepare, devices::MidiStreamPrepare(midiStream, &first->header)) && ok;
+    ok = Reported(window, ReportCall::streamOut, devices::MidiStreamOut(midiStream, &first->header)) && ok;
+    if (!ok) return false;
+
+    std::size_t queued = 1;
+    while (queued < feed.InitialFills() && Queue(queued)) ++queued;
+    feed.Queued(queued);
+    return queued == feed.InitialFills();
+}
+
+StreamProgress OnStreamPosition(LPARAM header) {
+    if (!playing || !IsStreamHeader(header)) return StreamProgress::ignored;
+    ++callbacksReceived;
+    feed.FillFinished();
+    if (callbacksReceived >= callbacksExpected) {
+        EndPlayback();
+        return StreamProgress::ended;
+    }
+    return TakeBackFinished();
+}
+
+StreamProgress OnStreamBufferDone() {
+    if (!playing) return StreamProgress::ignored;
+    return TakeBackFinished();
+}
+
+void EndPlayback() {
+    if (!playing) return;
+    ReleaseMergeBuffer();
+    // Taken back before the close where the device lets go of them, and tried once more after.
+    for (StreamBuffer& buffer : streamBuffers) devices::MidiStreamUnprepare(midiStream, &buffer.header);
+    devices::MidiStreamClose(midiStream);
+    for (StreamBuffer& buffer : streamBuffers) {
+        if (buffer.header.flags & devices::kHeaderPrepared) devices::MidiStreamUnprepare(midiStream, &buffer.header);
+    }
+    midiStream = nullptr;
+    ReleaseStreamBuffers();
+    playing = false;
+}
+
+bool Playing() { return playing; }
+
+}  // namespace solvena::engine

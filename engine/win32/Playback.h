@@ -1,0 +1,33 @@
+// Playing a job's stream buffers on its MIDI OUT device. Up to eight buffers are in the device
+// at once; each position notification takes back the buffer that has finished and, while fills
+// remain, refills and queues it.
+#pragma once
+
+#include <windows.h>
+
+#include "jobs/RecordingJob.h"
+#include "song/Song.h"
+
+namespace solvena::engine {
+
+// Opens the stream, sets the song's time division, starts it and queues the first fills. The
+// first buffer's calls are reported; false when the stream is not playing all it was given.
+bool StartPlayback(const RecordingJob& job, const Song& song, HWND window);
+
+enum class StreamProgress {
+    playing,
+    ended,    // the stream's last flagged record has played; playback is over, all released
+    failed,   // a later buffer could not be queued: the rest will never play
+    ignored,  // not a notification of the stream now playing
+};
+
+// MM_MOM_POSITIONCB.
+StreamProgress OnStreamPosition(LPARAM header);
+// MM_MOM_DONE: a buffer the device still held at its notification may now be taken back.
+StreamProgress OnStreamBufferDone();
+
+// Closes the stream and releases the stream buffers and the merge buffer.
+void EndPlayback();
+bool Playing();
+
+}  // namespace solvena::engine

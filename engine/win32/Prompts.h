@@ -1,0 +1,25 @@
+// Message boxes of the engine. Every box goes through one function that tests can replace, and a
+// box that a device notification asks for waits until that notification's handler has returned:
+// the box's own message loop would otherwise run the same handler again, in the middle of itself.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace solvena::engine {
+
+using MessageBoxFunction = int (*)(HWND owner, const char* text, const char* caption, UINT type);
+
+// nullptr brings back the system's message box.
+void SetMessageBoxFunction(MessageBoxFunction function);
+int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type);
+
+// Posted to the owner; its window procedure answers with ShowDeferredMessages.
+constexpr UINT kShowDeferredMessages = WM_APP + 1;
+
+// An OK box, shown after the current message has been handled, in the order deferred.
+void DeferMessage(HWND owner, const std::string& text, const char* caption);
+void ShowDeferredMessages();
+
+}  // namespace solvena::engine

@@ -1,0 +1,230 @@
+#include "engine/win32/RunController.h"
+
+#include "engine/JobStream.h"
+#include "engine/PreRunChecks.h"
+#include "engine/RunTexts.h"
+#include "engine/StreamMerge.h"
+#include "engine/win32/Capture.h"
+#include "engine/win32/JobStackWindow.h"
+#include "engine/win32/MainWindowLink.h"
+#include "engine/win32/Playback.h"
+#include "engine/win32/Prompts.h"
+#include "jobs/RecordingJob.h"
+#include "song/SongLoader.h"
+#include "song/SongState.h"
+
+namespace solvena::engine {
+
+namespace {
+
+constexpr int kRecordingIcon = 2;
+constexpr int kRecordedIcon = 3;
+// A job that was not recorded shows the off icon; it stays switched on, so a saved list still
+// records it next time.
+constexpr int kNotRecordedIcon = 1;
+// SetTimer takes at most 0x7FFFFFFF ms.
+constexpr std::int32_t kMaxReverbSeconds = 0x7FFFFFFF / 1000;
+
+std::int32_t currentJob = 0;
+int tailPhase = 0;
+bool runStarted = false;
+bool runModeEntered = false;
+bool currentJobFailed = false;
+
+const MainWindowLink& Link() { return CurrentMainWindowLink(); }
+
+void SetProgress(const std::string& text) {
+    if (Link().setProgressText != nullptr) Link().setProgressText(text.c_str());
+}
+
+RecordingJob& CurrentJob() { return jobs[static_cast<std::size_t>(currentJob)]; }
+
+// ---- the pre-run checks on this system ----
+
+FileState FileStateOf(const char* path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return FileState::missing;
+    return (attributes & FILE_ATTRIBUTE_READONLY) ? FileState::readOnly : FileState::writable;
+}
+
+bool AskYesNo(const std::string& text, const char* caption) {
+    return ShowMessageBox(jobStackWindow, text.c_str(), caption, MB_YESNO) == IDYES;
+}
+
+PreRunHost SystemHost() {
+    PreRunHost host;
+    host.fileState = FileStateOf;
+    host.ask = AskYesNo;
+    host.waveInQuery = devices::WaveInQuery;
+    host.midiOutCount = devices::MidiOutCount;
+    host.setRowIcon = SetRowIcon;
+    return host;
+}
+
+// ---- one job ----
+
+void Finish() {
+    SetProgress(kRunFinishedText);
+    if (Link().setCancelText != nullptr) Link().setCancelText(kCloseText);
+}
+
+void TellJobFailed(JobFailure failure) {
+    const RecordingJob& job = CurrentJob();
+    const std::string text =
+        JobFailureText(failure, currentJob, jobCount, TextOf(job.midiPath), TextOf(job.wavPath));
+    ShowMessageBox(jobStackWindow, text.c_str(), kErrorCaption, MB_OK);
+}
+
+// A job that cannot start: its row says so and the run goes on with the next one.
+void SkipFailedJob(JobFailure failure) {
+    SetRowIcon(currentJob, kNotRecordedIcon);
+    TellJobFailed(failure);
+    ++currentJob;
+}
+
+bool FirstSwitchedOnFromCurrent() {
+    while (currentJob < jobCount && CurrentJob().enabled != 1) ++currentJob;
+    return currentJob < jobCount;
+}
+
+enum class JobStart { recording, skipped };
+
+JobStart StartJob(HWND window) {
+    RecordingJob& job = CurrentJob();
+    const std::string midiPath = TextOf(job.midiPath);
+    if (!LoadSong(midiPath.c_str(), runSong, tracks)) {
+        SkipFailedJob(JobFailure::songUnreadable);
+        return JobStart::skipped;
+    }
+    SetProgress(ProgressText(currentJob, jobCount));
+    if (!runModeEntered) {
+        runModeEntered = true;
+        if (Link().enterRunMode != nullptr) Link().enterRunMode();
+    }
+    SetRowIcon(currentJob, kRecordingIcon);
+
+    const JobStreamInfo stream = BuildJobStream(runSong, tracks, job.startTick, job.endTick, job.trackEnabled);
+    if (stream.result != StreamBuildResult::built) {
+        ReleaseMergeBuffer();
+        ReleaseStreamBuffers();
+        SkipFailedJob(stream.result == StreamBuildResult::empty ? JobFailure::nothingToPlay
+                                                               : JobFailure::streamTooLong);
+        return JobStart::skipped;
+    }
+    currentJobFailed = false;
+    OpenCapture(job, window);
+    CreateWavFile(job);
+    // The capture runs before the first event is sent, so the recording holds the whole first
+    // note: a note at the start of the range sounds the moment its buffer reaches the device.
+    StartCapture();
+    if (!StartPlayback(job, runSong, window)) {
+        EndPlayback();
+        StopCapture();
+        SkipFailedJob(JobFailure::playbackFailed);
+        return JobStart::skipped;
+    }
+    return JobStart::recording;
+}
+
+// From the current position on: the first switched-on job that can be started, or the finish.
+void StartOrContinue(HWND window) {
+    for (;;) {
+        ReleaseTrackBuffers(tracks);
+        runSong = Song{};
+        if (!FirstSwitchedOnFromCurrent()) {
+            Finish();
+            return;
+        }
+        if (StartJob(window) == JobStart::recording) return;
+    }
+}
+
+void StartTail(HWND window) {
+    std::int32_t seconds = CurrentJob().reverbSeconds;
+    if (seconds < 0) seconds = 0;
+    if (seconds > kMaxReverbSeconds) seconds = kMaxReverbSeconds;
+    tailPhase = 0;
+    SetTimer(window, kTailTimer, static_cast<UINT>(seconds) * 1000u, nullptr);
+}
+
+// Playback broke off: the WAV file is completed with what was recorded and the run moves on.
+void AbandonCurrentJob(HWND window) {
+    EndPlayback();
+    StopCapture();
+    currentJobFailed = true;
+    const RecordingJob& job = CurrentJob();
+    DeferMessage(window,
+                 JobFailureText(JobFailure::feedFailed, currentJob, jobCount, TextOf(job.midiPath),
+                                TextOf(job.wavPath)),
+                 kErrorCaption);
+    PostMessageA(window, WM_COMMAND, kNextJobCommand, 0);
+}
+
+void OnPlaybackProgress(HWND window, StreamProgress progress) {
+    if (progress == StreamProgress::ended) StartTail(window);
+    if (progress == StreamProgress::failed) AbandonCurrentJob(window);
+}
+
+}  // namespace
+
+void OnRecordCommand(HWND window) {
+    if (runStarted) return;
+    const PreRunHost host = SystemHost();
+    if (!CheckTargetFiles(host) || !CheckDevices(host)) return;
+    runStarted = true;
+    EnableWindow(GetDlgItem(window, kRecordCommand), FALSE);
+    if (Link().disableLoadList != nullptr) Link().disableLoadList();
+    if (jobCount == 0) ShowMessageBox(window, kEmptyStackText, kConfirmCaption, MB_OK);
+    StartOrContinue(window);
+}
+
+void OnNextJobCommand(HWND window) {
+    if (!runStarted || currentJob >= jobCount) return;
+    SetRowIcon(currentJob, currentJobFailed ? kNotRecordedIcon : kRecordedIcon);
+    currentJobFailed = false;
+    ++currentJob;
+    StartOrContinue(window);
+}
+
+void OnTailTimer(HWND window) {
+    switch (tailPhase) {
+        case 0:
+            StopCapture();
+            tailPhase = 1;
+            break;
+        case 1:
+            tailPhase = 2;
+            break;
+        default:
+            tailPhase = 0;
+            // Killed first: a box the next job's start shows would otherwise let the timer tick
+            // again inside this handler.
+            KillTimer(window, kTailTimer);
+            SendMessageA(window, WM_COMMAND, kNextJobCommand, 0);
+            break;
+    }
+}
+
+void OnStreamPositionMessage(HWND window, LPARAM header) { OnPlaybackProgress(window, OnStreamPosition(header)); }
+
+void OnStreamDoneMessage(HWND window) { OnPlaybackProgress(window, OnStreamBufferDone()); }
+
+void OnCaptureDataMessage(LPARAM header) { OnCaptureData(header); }
+
+void StopRunOnExit() {
+    EndPlayback();
+    StopCapture();
+}
+
+std::int32_t CurrentJobPosition() { return currentJob; }
+
+void ResetRun() {
+    StopRunOnExit();
+    currentJob = 0;
+    tailPhase = 0;
+    runStarted = false;
+    runModeEntered = false;
+    currentJobFailed = false;
+}
+
+}  // namespace solvena::engine

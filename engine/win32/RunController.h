@@ -1,0 +1,35 @@
+// The recording run: every switched-on job of the stack in turn, driven by the job stack
+// window's messages (its record button, its own next-job command, the tail timer and the two
+// device notifications).
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace solvena::engine {
+
+constexpr int kRecordCommand = 14;
+constexpr int kNextJobCommand = 126;
+constexpr UINT_PTR kTailTimer = 1;
+
+// The 録音 button: both pre-run checks, then the first job. Once a run has begun it stays the
+// only run of the program.
+void OnRecordCommand(HWND window);
+// Command 126: the current job is done (or could not be recorded); on to the next.
+void OnNextJobCommand(HWND window);
+void OnTailTimer(HWND window);
+void OnStreamPositionMessage(HWND window, LPARAM header);
+void OnStreamDoneMessage(HWND window);
+void OnCaptureDataMessage(LPARAM header);
+
+// The main window's end: closes the stream, the wave input and the WAV file of a job in progress,
+// leaving a complete file with everything captured so far.
+void StopRunOnExit();
+
+// The position of the job being recorded (0 before the first run).
+std::int32_t CurrentJobPosition();
+// Forgets a finished run, as a fresh start of the program would: for tests that run several.
+void ResetRun();
+
+}  // namespace solvena::engine

@@ -1,0 +1,141 @@
+#include "engine/win32/WavFile.h"
+
+#include <mmsystem.h>
+
+#include <array>
+#include <vector>
+
+#include "engine/CaptureLimits.h"
+#include "engine/RunTexts.h"
+#include "engine/win32/Prompts.h"
+
+namespace solvena::engine {
+
+namespace {
+
+constexpr std::uint32_t kFormatChunkSize = 18;
+// mmio keeps file positions in signed 32-bit numbers; past this its chunk sizes cannot be trusted.
+constexpr std::uint64_t kMmioPositionLimit = 0x7FFFFFFFu - kWavHeaderBytes - 1;
+
+HMMIO wavFile = nullptr;
+MMCKINFO riffChunk{};
+// The format chunk first, then reused for the data chunk.
+MMCKINFO subChunk{};
+
+// What this file has taken, and what the user has been told about it.
+HWND owner = nullptr;
+std::string wavPath;
+std::uint16_t blockAlign = 1;
+std::uint64_t dataBytes = 0;
+bool writeFailed = false;
+bool cutTold = false;
+
+// The format record as the file stores it: seven little-endian fields, 18 bytes.
+std::array<std::uint8_t, kFormatChunkSize> FormatBytes(const devices::WaveFormat& format) {
+    std::array<std::uint8_t, kFormatChunkSize> bytes{};
+    std::size_t at = 0;
+    auto put = [&](std::uint32_t value, int width) {
+        for (int i = 0; i < width; ++i) bytes[at++] = static_cast<std::uint8_t>(value >> (8 * i));
+    };
+    put(format.formatTag, 2);
+    put(format.channels, 2);
+    put(format.samplesPerSec, 4);
+    put(format.avgBytesPerSec, 4);
+    put(format.blockAlign, 2);
+    put(format.bitsPerSample, 2);
+    put(0, 2);  // no extra bytes
+    return bytes;
+}
+
+bool WriteWordAt(LONG offset, std::uint32_t value) {
+    const std::array<char, 4> bytes{static_cast<char>(value), static_cast<char>(value >> 8),
+                                    static_cast<char>(value >> 16), static_cast<char>(value >> 24)};
+    return mmioSeek(wavFile, offset, SEEK_SET) == offset && mmioWrite(wavFile, bytes.data(), 4) == 4;
+}
+
+// The two sizes written in place, for files the chunk calls cannot close: after a failed write
+// (the disk may be full, so no pad byte is written and the size declared is even) or past what
+// mmio's positions can count.
+void WriteSizesDirectly() {
+    std::uint64_t declared = dataBytes;
+    std::uint32_t pad = 0;
+    if (writeFailed) {
+        declared = DeclarableDataBytes(dataBytes, blockAlign);
+    } else if (declared % 2 != 0) {
+        const char zero = 0;
+        if (mmioWrite(wavFile, &zero, 1) == 1) {
+            pad = 1;
+        } else {
+            declared = DeclarableDataBytes(dataBytes, blockAlign);
+        }
+    }
+    WriteWordAt(4, static_cast<std::uint32_t>(kWavHeaderBytes - 8 + declared + pad));
+    WriteWordAt(static_cast<LONG>(kWavHeaderBytes - 4), static_cast<std::uint32_t>(declared));
+}
+
+}  // namespace
+
+bool OpenWavFile(const std::string& path, const devices::WaveFormat& format, HWND boxOwner) {
+    owner = boxOwner;
+    wavPath = path;
+    blockAlign = format.blockAlign;
+    dataBytes = 0;
+    writeFailed = false;
+    cutTold = false;
+    std::vector<char> name(path.begin(), path.end());
+    name.push_back('\0');
+    wavFile = mmioOpenA(name.data(), nullptr, MMIO_CREATE | MMIO_WRITE);
+    if (wavFile == nullptr) return false;
+    mmioSeek(wavFile, 0, SEEK_SET);
+    riffChunk = MMCKINFO{};
+    riffChunk.fccType = mmioFOURCC('W', 'A', 'V', 'E');
+    mmioCreateChunk(wavFile, &riffChunk, MMIO_CREATERIFF);
+    subChunk = MMCKINFO{};
+    subChunk.ckid = mmioFOURCC('f', 'm', 't', ' ');
+    subChunk.cksize = kFormatChunkSize;
+    mmioCreateChunk(wavFile, &subChunk, 0);
+    const auto record = FormatBytes(format);
+    mmioWrite(wavFile, reinterpret_cast<const char*>(record.data()), kFormatChunkSize);
+    mmioAscend(wavFile, &subChunk, 0);
+    // Its size field still says 18: a placeholder until the chunk is closed.
+    subChunk.ckid = mmioFOURCC('d', 'a', 't', 'a');
+    mmioCreateChunk(wavFile, &subChunk, 0);
+    return true;
+}
+
+void AppendToWavFile(const std::uint8_t* bytes, std::uint32_t count) {
+    if (wavFile == nullptr || count == 0 || writeFailed) return;
+    const std::uint32_t take = WavBytesToAppend(dataBytes, count, blockAlign);
+    if (take < count && !cutTold) {
+        cutTold = true;
+        DeferMessage(owner, WavCutText(wavPath), kErrorCaption);
+    }
+    if (take == 0) return;
+    const LONG written = mmioWrite(wavFile, reinterpret_cast<const char*>(bytes), static_cast<LONG>(take));
+    if (written > 0) dataBytes += static_cast<std::uint32_t>(written);
+    if (written != static_cast<LONG>(take)) {
+        // Later writes could land after a gap; the file keeps what came before the failure.
+        writeFailed = true;
+        DeferMessage(owner, WavWriteFailedText(wavPath), kErrorCaption);
+    }
+}
+
+void CompleteWavFile() {
+    if (wavFile == nullptr) return;
+    if (writeFailed || dataBytes > kMmioPositionLimit) {
+        WriteSizesDirectly();
+    } else {
+        // Closing the chunks writes the data size, the pad byte of an odd size and the RIFF size.
+        mmioAscend(wavFile, &subChunk, 0);
+        mmioAscend(wavFile, &riffChunk, 0);
+    }
+    mmioFlush(wavFile, 0);
+    mmioClose(wavFile, 0);
+    wavFile = nullptr;
+}
+
+bool WavFileOpen() { return wavFile != nullptr; }
+
+std::uint64_t WavDataBytes() { return dataBytes; }
+
+}  // namespace solvena::engine

@@ -1,0 +1,39 @@
+// Songs for the tests that record: notes at known ticks over known tempo changes, so a test can
+// tell where each onset belongs in the recording.
+#pragma once
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "support/MidiBuilder.h"
+
+namespace solvena::test {
+
+struct SongNote {
+    std::uint32_t tick = 0;
+    std::uint32_t length = 0;  // ticks until its note-off
+    std::uint8_t channel = 0;
+    std::uint8_t note = 69;
+    std::uint8_t velocity = 100;
+};
+
+struct TempoChange {
+    std::uint32_t tick = 0;
+    std::uint32_t microsPerQuarter = 500000;
+};
+
+// A format 1 song: a conductor track with the tempo changes, then one track with the notes.
+ByteVec SongWithNotes(std::uint16_t division, const std::vector<TempoChange>& tempos,
+                      const std::vector<SongNote>& notes);
+
+// `count` notes of `length` ticks, one per quarter note (division 480) at one tempo, rising
+// from note 60.
+ByteVec QuarterNoteSong(int count, std::uint32_t length, std::uint32_t microsPerQuarter);
+
+// Chords of 128 short notes (16 channels × 8 pitches, velocity 1) on every sixteenth note, with
+// the tempo changing every two bars: 256 stream records per chord, so a few dozen chords
+// fill several stream buffers.
+ByteVec DenseChordSong(int chords);
+
+}  // namespace solvena::test

@@ -1,0 +1,180 @@
+#!/usr/bin/env python3
+"""Reads a WAV file the program wrote, independently of the program, and reports what it holds.
+
+    wav_check.py --out RESULT info WAV           header fields, sizes, and Python's wave module's reading
+    wav_check.py --out RESULT onsets WAV MIDI    note onsets found in the WAV against the song's tempo map
+    wav_check.py --out RESULT tone WAV           the frequency of the tone it holds
+    wav_check.py --out RESULT length MIDI        seconds from the song's start to its last event
+    wav_check.py --out RESULT lost REPORT        frames the loopback devices lost (their report file)
+    wav_check.py --out RESULT same FILE FILE     whether two files hold the same bytes
+
+Each writes "key value" lines to RESULT (through a temporary file, so the file appears whole) and
+ends with "end". The caller (the UI scenarios under Wine) waits for RESULT.
+"""
+
+import os
+import struct
+import sys
+import wave
+
+try:
+    import mido
+except ImportError:  # the onsets and length commands need it
+    mido = None
+
+
+def read_riff(path):
+    """The header fields as stored, with the sizes the file states and has."""
+    data = open(path, "rb").read()
+    out = {"filesize": len(data)}
+    if len(data) < 46:
+        out["valid"] = 0
+        out["reason"] = "shorter than a WAV header"
+        return out, data
+    riff, riff_size, wave_id, fmt_id, fmt_size = struct.unpack_from("<4sI4s4sI", data, 0)
+    tag, channels, rate, avg, align, bits, extra = struct.unpack_from("<HHIIHHH", data, 20)
+    data_id, data_size = struct.unpack_from("<4sI", data, 38)
+    out.update(riff=riff.decode("latin1"), riffsize=riff_size, wave=wave_id.decode("latin1"),
+               fmt=fmt_id.decode("latin1"), fmtsize=fmt_size, tag=tag, channels=channels, rate=rate,
+               avgbytes=avg, blockalign=align, bits=bits, extra=extra, data=data_id.decode("latin1"),
+               datasize=data_size)
+    pad = data_size % 2
+    out["pad"] = pad
+    out["padbyte"] = data[46 + data_size] if pad and len(data) > 46 + data_size else -1
+    problems = []
+    if riff != b"RIFF" or wave_id != b"WAVE" or fmt_id != b"fmt " or data_id != b"data":
+        problems.append("chunk ids")
+    if fmt_size != 18:
+        problems.append("format chunk size %d" % fmt_size)
+    if riff_size != 38 + data_size + pad:
+        problems.append("RIFF size %d for data %d" % (riff_size, data_size))
+    if len(data) < 46 + data_size + pad:
+        problems.append("file of %d bytes shorter than it states" % len(data))
+    if align and data_size % align:
+        problems.append("data not whole frames")
+    out["valid"] = 0 if problems else 1
+    out["reason"] = "; ".join(problems) or "-"
+    return out, data
+
+
+def samples(path):
+    """Channel 0 as floats in [-1, 1], read with Python's wave module, and the rate."""
+    with wave.open(path, "rb") as w:
+        width, channels, rate, frames = w.getsampwidth(), w.getnchannels(), w.getframerate(), w.getnframes()
+        raw = w.readframes(frames)
+    step = width * channels
+    values = []
+    if width == 1:
+        values = [(raw[i] - 128) / 128.0 for i in range(0, len(raw) - step + 1, step)]
+    else:
+        full = float(1 << (8 * width - 1))
+        for i in range(0, len(raw) - step + 1, step):
+            values.append(int.from_bytes(raw[i:i + width], "little", signed=True) / full)
+    return values, rate
+
+
+def tempo_map_times(path):
+    """Seconds of every note-on (velocity > 0) and of the last event, from the song's tempo map."""
+    song = mido.MidiFile(path)
+    events = []
+    for track in song.tracks:
+        tick = 0
+        for message in track:
+            tick += message.time
+            events.append((tick, message))
+    events.sort(key=lambda e: e[0])
+    tempo, last_tick, seconds = 500000, 0, 0.0
+    onsets, last = [], 0.0
+    for tick, message in events:
+        seconds += (tick - last_tick) * tempo / 1e6 / song.ticks_per_beat
+        last_tick = tick
+        if message.type == "set_tempo":
+            tempo = message.tempo
+        if message.type == "note_on" and message.velocity > 0:
+            onsets.append(seconds)
+        if message.type != "end_of_track":
+            last = seconds
+    return sorted(set(round(t, 9) for t in onsets)), last
+
+
+def detect_onsets(values, rate, threshold=0.002, quiet_seconds=0.01):
+    """Starts of sound after at least quiet_seconds of silence, in seconds."""
+    quiet_needed = int(quiet_seconds * rate)
+    found, quiet = [], quiet_needed
+    for i, v in enumerate(values):
+        if abs(v) > threshold:
+            if quiet >= quiet_needed:
+                found.append(i / rate)
+            quiet = 0
+        else:
+            quiet += 1
+    return found
+
+
+def tone_frequency(values, rate):
+    """Rising zero crossings, interpolated, over the whole recording."""
+    crossings = []
+    for i in range(1, len(values)):
+        a, b = values[i - 1], values[i]
+        if a < 0 <= b and b != a:
+            crossings.append((i - 1 + (-a) / (b - a)) / rate)
+    if len(crossings) < 3:
+        return 0.0
+    return (len(crossings) - 1) / (crossings[-1] - crossings[0])
+
+
+def main(argv):
+    if len(argv) < 4 or argv[1] != "--out":
+        print(__doc__)
+        return 2
+    out_path, command, args = argv[2], argv[3], argv[4:]
+    result = {}
+    try:
+        if command == "info":
+            result, _ = read_riff(args[0])
+            try:
+                with wave.open(args[0], "rb") as w:
+                    result.update(wave_ok=1, wave_frames=w.getnframes(), wave_rate=w.getframerate(),
+                                  wave_bits=8 * w.getsampwidth(), wave_channels=w.getnchannels())
+                    result["seconds"] = "%.6f" % (w.getnframes() / float(w.getframerate()))
+            except (wave.Error, EOFError) as error:
+                result.update(wave_ok=0, wave_error=str(error).replace("\n", " "))
+        elif command == "onsets":
+            values, rate = samples(args[0])
+            expected, _ = tempo_map_times(args[1])
+            found = detect_onsets(values, rate)
+            result.update(expected=len(expected), found=len(found))
+            if expected and len(found) == len(expected):
+                errors = [(f - found[0]) - (e - expected[0]) for f, e in zip(found, expected)]
+                worst = max(range(len(errors)), key=lambda i: abs(errors[i]))
+                result.update(maxerror_ms="%.4f" % (abs(errors[worst]) * 1000), worst_index=worst,
+                              first_onset="%.6f" % found[0])
+        elif command == "tone":
+            values, rate = samples(args[0])
+            rms = (sum(v * v for v in values) / len(values)) ** 0.5 if values else 0.0
+            result.update(frequency="%.3f" % tone_frequency(values, rate), rms="%.5f" % rms)
+        elif command == "length":
+            _, last = tempo_map_times(args[0])
+            result["seconds"] = "%.6f" % last
+        elif command == "lost":
+            # Lines "wavein N lost FRAMES", one per capture the devices closed.
+            lines = [line.split() for line in open(args[0]).read().splitlines() if line.strip()]
+            captures = [int(words[3]) for words in lines if len(words) == 4 and words[2] == "lost"]
+            result.update(captures=len(captures), lost=sum(captures))
+        elif command == "same":
+            result["same"] = int(open(args[0], "rb").read() == open(args[1], "rb").read())
+        else:
+            result["error"] = "unknown command " + command
+    except Exception as error:  # reported to the caller, which fails the test with it
+        result["error"] = "%s: %s" % (type(error).__name__, str(error).replace("\n", " "))
+    temporary = out_path + ".part"
+    with open(temporary, "w") as f:
+        for key, value in result.items():
+            f.write("%s %s\n" % (key, value))
+        f.write("end\n")
+    os.replace(temporary, out_path)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

@@ -1,0 +1,163 @@
+// The WAV file writer through the system's multimedia file service: the bytes of whole files in
+// three formats, and a disk that fills up half way.
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "TestFiles.h"
+#include "engine/RunTexts.h"
+#include "engine/win32/Prompts.h"
+#include "engine/win32/WavFile.h"
+
+namespace solvena::engine {
+namespace {
+
+std::string Word(std::uint32_t value, int bytes) {
+    std::string out;
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
+    return out;
+}
+
+devices::WaveFormat Format(std::uint32_t rate, std::uint16_t bits, std::uint16_t channels) {
+    devices::WaveFormat format;
+    format.channels = channels;
+    format.samplesPerSec = rate;
+    format.blockAlign = static_cast<std::uint16_t>(bits * channels / 8);
+    format.avgBytesPerSec = format.blockAlign * rate;
+    format.bitsPerSample = bits;
+    return format;
+}
+
+std::vector<std::uint8_t> Pattern(std::size_t n) {
+    std::vector<std::uint8_t> bytes(n);
+    for (std::size_t i = 0; i < n; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    return bytes;
+}
+
+std::vector<std::string> shown;
+int RecordBox(HWND, const char* text, const char*, UINT) {
+    shown.emplace_back(text);
+    return IDOK;
+}
+
+TEST(WavFile, WholeFilesInThreeFormats) {
+    struct Case {
+        std::uint32_t rate;
+        std::uint16_t bits, channels;
+        std::vector<std::uint32_t> appends;  // as the capture hands buffers back
+    };
+    const Case cases[] = {
+        {44100, 16, 2, {131072, 131072, 5000}},
+        {8000, 8, 1, {131072, 12345}},  // odd: a pad byte follows the data
+        {96000, 24, 2, {131070, 131070, 606}},
+    };
+    const std::string path = testfiles::TempPath("solvena-wav-test.wav");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.rate) + "/" + std::to_string(c.bits) + "/" + std::to_string(c.channels));
+        // A longer file already there is replaced, not appended to.
+        ASSERT_TRUE(testfiles::WriteBytes(path, std::string(600000, 'z')));
+        const devices::WaveFormat format = Format(c.rate, c.bits, c.channels);
+        ASSERT_TRUE(OpenWavFile(path, format, nullptr));
+        std::string samples;
+        for (std::uint32_t n : c.appends) {
+            const std::vector<std::uint8_t> bytes = Pattern(n);
+            AppendToWavFile(bytes.data(), n);
+            samples.append(bytes.begin(), bytes.end());
+        }
+        CompleteWavFile();
+        const auto n = static_cast<std::uint32_t>(samples.size());
+        const std::uint32_t pad = n % 2;
+        const std::string expected = "RIFF" + Word(38 + n + pad, 4) + "WAVE" + "fmt " + Word(18, 4) + Word(1, 2) +
+                                     Word(c.channels, 2) + Word(c.rate, 4) + Word(format.avgBytesPerSec, 4) +
+                                     Word(format.blockAlign, 2) + Word(c.bits, 2) + Word(0, 2) + "data" + Word(n, 4) +
+                                     samples + std::string(pad, '\0');
+        const auto written = testfiles::ReadBytes(path);
+        ASSERT_TRUE(written.has_value());
+        ASSERT_EQ(written->size(), expected.size());
+        EXPECT_EQ(written->substr(0, 46), expected.substr(0, 46));
+        EXPECT_TRUE(*written == expected) << "the sample bytes or the pad byte differ";
+    }
+    DeleteFileA(path.c_str());
+}
+
+// A file service that takes `room` bytes and then reports a full disk, over a real file.
+constexpr FOURCC kFullDisk = mmioFOURCC('F', 'U', 'L', ' ');
+LONG room = 0;
+
+LRESULT CALLBACK FullDiskProc(LPSTR info, UINT message, LPARAM first, LPARAM second) {
+    auto* mmio = reinterpret_cast<MMIOINFO*>(info);
+    auto file = reinterpret_cast<HANDLE>(mmio->adwInfo[0]);
+    switch (message) {
+        case MMIOM_OPEN: {
+            std::string name(reinterpret_cast<const char*>(first));
+            name = name.substr(0, name.find(".FUL+"));
+            file = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            if (file == INVALID_HANDLE_VALUE) return MMIOERR_CANNOTOPEN;
+            mmio->adwInfo[0] = reinterpret_cast<DWORD_PTR>(file);
+            mmio->lDiskOffset = 0;
+            return 0;
+        }
+        case MMIOM_CLOSE: CloseHandle(file); return 0;
+        case MMIOM_SEEK: {
+            const DWORD moved = SetFilePointer(file, static_cast<LONG>(first), nullptr, static_cast<DWORD>(second));
+            if (moved == INVALID_SET_FILE_POINTER) return -1;
+            mmio->lDiskOffset = static_cast<LONG>(moved);
+            return static_cast<LRESULT>(moved);
+        }
+        case MMIOM_WRITE:
+        case MMIOM_WRITEFLUSH: {
+            const LONG end = mmio->lDiskOffset + static_cast<LONG>(second);
+            // Overwriting what is there always works: a full disk only refuses to grow the file.
+            const DWORD size = GetFileSize(file, nullptr);
+            LONG allowed = static_cast<LONG>(second);
+            if (end > static_cast<LONG>(size) && end > room) allowed = std::max<LONG>(0, room - mmio->lDiskOffset);
+            DWORD done = 0;
+            if (allowed > 0) WriteFile(file, reinterpret_cast<const void*>(first), static_cast<DWORD>(allowed), &done, nullptr);
+            mmio->lDiskOffset += static_cast<LONG>(done);
+            return done == static_cast<DWORD>(second) ? static_cast<LRESULT>(done) : (done > 0 ? static_cast<LRESULT>(done) : -1);
+        }
+        default: return -1;
+    }
+}
+
+TEST(WavFile, AFullDiskLeavesAValidFileWithWhatWasWritten) {
+    ASSERT_NE(mmioInstallIOProcA(kFullDisk, FullDiskProc, MMIO_INSTALLPROC), nullptr);
+    const std::string path = testfiles::TempPath("solvena-full.wav");
+    room = 46 + 100001;  // the disk fills in the middle of a frame of the second buffer
+    shown.clear();
+    SetMessageBoxFunction(RecordBox);
+    HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(OpenWavFile(path + ".FUL+", Format(44100, 16, 2), owner));
+    const std::vector<std::uint8_t> bytes = Pattern(65536);
+    for (int i = 0; i < 4; ++i) AppendToWavFile(bytes.data(), 65536);
+    CompleteWavFile();
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    ShowDeferredMessages();
+
+    const auto written = testfiles::ReadBytes(path);
+    ASSERT_TRUE(written.has_value());
+    std::uint32_t riffSize = 0, dataSize = 0;
+    std::memcpy(&riffSize, written->data() + 4, 4);
+    std::memcpy(&dataSize, written->data() + 42, 4);
+    EXPECT_EQ(dataSize, 100000u) << "whole frames, even, all of them on the disk";
+    EXPECT_EQ(riffSize, 38 + dataSize);
+    EXPECT_GE(written->size(), 46 + dataSize);
+    EXPECT_EQ(written->substr(46, 65536), std::string(bytes.begin(), bytes.end()));
+    ASSERT_EQ(shown.size(), 1u) << "told once";
+    EXPECT_EQ(shown[0], WavWriteFailedText(path + ".FUL+"));
+
+    SetMessageBoxFunction(nullptr);
+    DestroyWindow(owner);
+    mmioInstallIOProcA(kFullDisk, nullptr, MMIO_REMOVEPROC);
+    DeleteFileA(path.c_str());
+}
+
+}  // namespace
+}  // namespace solvena::engine

@@ -1,0 +1,132 @@
+#include "RecordingRun.h"
+
+#include <fstream>
+
+#include "CommonControls.h"
+#include "FileDialogs.h"
+#include "Input.h"
+#include "MessageBoxes.h"
+#include "Query.h"
+#include "jobs/JobListFile.h"
+
+namespace uidriver {
+
+namespace {
+
+constexpr int kRecordButtonId = 14;
+constexpr int kJobListId = 1;
+constexpr char kFinished[] = "録音が終了しました。";
+
+}  // namespace
+
+std::string RecordingRun::PathOf(const std::string& name) {
+    char full[MAX_PATH] = {};
+    GetFullPathNameA((Run().folder() + "\\" + name).c_str(), MAX_PATH, full, nullptr);
+    return full;
+}
+
+std::string RecordingRun::Put(const std::string& name, const std::string& bytes) {
+    const std::string path = PathOf(name);
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    EXPECT_TRUE(out.good()) << "could not write " << path;
+    return path;
+}
+
+std::string RecordingRun::Put(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    return Put(name, std::string(bytes.begin(), bytes.end()));
+}
+
+solvena::RecordingJob RecordingRun::Job(const std::string& midiPath, const std::string& wavPath, int rate, int bits,
+                                        int channels, int reverbSeconds, bool enabled) {
+    solvena::RecordingJob job;
+    solvena::SetText(job.midiPath, midiPath);
+    solvena::SetText(job.wavPath, wavPath);
+    job.sampleRate = rate;
+    job.bitsPerSample = bits;
+    job.channels = channels;
+    job.startTick = 0;
+    job.endTick = 0x7FFFFFFF;
+    job.reverbSeconds = reverbSeconds;
+    job.expectedSeconds = 2;
+    job.trackEnabled[0] = job.trackEnabled[1] = 1;
+    job.enabled = enabled ? 1 : 0;
+    return job;
+}
+
+std::string RecordingRun::PutList(const std::string& name, const std::vector<solvena::RecordingJob>& jobs) {
+    return Put(name, solvena::WriteJobList(jobs));
+}
+
+::testing::AssertionResult RecordingRun::LoadList(const std::string& path, int answer) {
+    auto question = ClickForMessageBox(Control("loadListButton"));
+    if (!question) return ::testing::AssertionFailure() << "読込 asked nothing";
+    if (question->text != AnsiText("現在のリストを上書きしますか？") || question->caption != AnsiText("確認")) {
+        return ::testing::AssertionFailure() << "読込 asked " << ToUtf8(question->text.bytes);
+    }
+    if (!AnswerMessageBox(*question, answer)) return ::testing::AssertionFailure() << "the question stayed";
+    auto dialog = WaitForFileDialog(Run().processId(), 10000);
+    if (!dialog) return ::testing::AssertionFailure() << "no open dialog";
+    if (!ChooseInFileDialog(*dialog, path)) return ::testing::AssertionFailure() << "the open dialog stayed";
+    if (!WaitUntil([&] { return IsWindowVisible(JobStack()) != FALSE; }, 5000)) {
+        return ::testing::AssertionFailure() << "the job stack window was not shown";
+    }
+    Settle(Main());
+    return ::testing::AssertionSuccess();
+}
+
+RunLog RecordingRun::RecordAndFollow(DWORD timeoutMs, const std::function<int(const SeenMessageBox&)>& answer) {
+    RunLog log;
+    HWND label = Control("progressLabel");
+    if (!Click(GetDlgItem(JobStack(), kRecordButtonId))) return log;
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    while (GetTickCount64() < end && Run().Running()) {
+        if (auto box = WaitForMessageBox(Run().processId(), 0)) {
+            log.boxes.push_back(*box);
+            const int button = answer ? answer(*box) : (box->buttons.empty() ? IDOK : box->buttons.front());
+            AnswerMessageBox(*box, button);
+            continue;
+        }
+        const AnsiText text = TextOf(label);
+        if (!text.bytes.empty() && (log.progress.empty() || !(log.progress.back() == text))) log.progress.push_back(text);
+        if (text == AnsiText(kFinished)) {
+            log.finished = true;
+            break;
+        }
+        Sleep(20);
+    }
+    Settle(Main());
+    return log;
+}
+
+HWND RecordingRun::JobList() const { return ChildById(JobStack(), kJobListId); }
+
+std::vector<int> RecordingRun::RowIcons() {
+    std::vector<int> icons;
+    for (int row = 0; row < ListRowCount(JobList()); ++row) icons.push_back(ListRowIcon(Process(), JobList(), row).value_or(-1));
+    return icons;
+}
+
+std::vector<std::vector<AnsiText>> RecordingRun::Rows() {
+    std::vector<std::vector<AnsiText>> rows;
+    for (int row = 0; row < ListRowCount(JobList()); ++row) {
+        std::vector<AnsiText> cells;
+        for (int column = 0; column < 9; ++column) {
+            cells.push_back(ListCell(Process(), JobList(), row, column).value_or(AnsiText("<unreadable>")));
+        }
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+CheckResult RecordingRun::Check(const std::string& command, const std::vector<std::string>& files) {
+    std::string error;
+    auto result = RunWavCheck(command, files, &error);
+    if (!result) {
+        ADD_FAILURE() << error;
+        return {};
+    }
+    return *result;
+}
+
+}  // namespace uidriver

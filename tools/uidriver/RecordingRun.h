@@ -1,0 +1,54 @@
+// The base of the scenarios that record: songs and job lists written beside the program, a list
+// loaded with 読込, a run started with 録音 and followed to its end, and the WAV files it wrote
+// read back by an independent reader.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Scenario.h"
+#include "WavChecks.h"
+#include "jobs/RecordingJob.h"
+
+namespace uidriver {
+
+struct RunLog {
+    std::vector<AnsiText> progress;    // each new text of the progress label, in order
+    std::vector<SeenMessageBox> boxes;  // every box the run showed, in order
+    bool finished = false;              // the finish text appeared
+};
+
+class RecordingRun : public Scenario {
+protected:
+    // Writes a file into the program's folder; its full path.
+    std::string Put(const std::string& name, const std::string& bytes);
+    std::string Put(const std::string& name, const std::vector<std::uint8_t>& bytes);
+    std::string PathOf(const std::string& name);
+
+    // A job over the whole song (the conductor track and the notes) on the first devices.
+    static solvena::RecordingJob Job(const std::string& midiPath, const std::string& wavPath, int rate, int bits,
+                                     int channels, int reverbSeconds, bool enabled = true);
+    // The job list file of these jobs, as the program writes one.
+    std::string PutList(const std::string& name, const std::vector<solvena::RecordingJob>& jobs);
+
+    // 読込, answering the overwrite question with `answer`, then the open dialog with `path`.
+    ::testing::AssertionResult LoadList(const std::string& path, int answer = IDYES);
+    // Presses 録音 and follows the run until the finish text (or `timeoutMs`), answering every
+    // box with `answer` (default: its first button).
+    RunLog RecordAndFollow(DWORD timeoutMs, const std::function<int(const SeenMessageBox&)>& answer = {});
+
+    HWND JobList() const;
+    std::vector<int> RowIcons();
+    std::vector<std::vector<AnsiText>> Rows();
+
+    // wav_check.py's reading; fails the test and gives an empty result on an error.
+    CheckResult Check(const std::string& command, const std::vector<std::string>& files);
+};
+
+// Lines of a loopback device file.
+inline constexpr char kStudio[] = "midiout Virtual Synth\nwavein Virtual Loop\n";
+
+}  // namespace uidriver

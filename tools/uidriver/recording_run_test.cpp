@@ -1,0 +1,179 @@
+// Whole runs, driven as a person would: a job list loaded with 読込, 録音 pressed, the progress
+// followed to the finish, and every WAV file read back by an independent reader.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "CommonControls.h"
+#include "FileDialogs.h"
+#include "Input.h"
+#include "MessageBoxes.h"
+#include "Query.h"
+#include "RecordingRun.h"
+#include "support/RunSongs.h"
+
+namespace uidriver {
+namespace {
+
+using solvena::test::DenseChordSong;
+using solvena::test::QuarterNoteSong;
+
+// Seconds one capture buffer (131,072 bytes) holds in a format.
+double BufferSeconds(int rate, int bits, int channels) { return 131072.0 / (rate * bits / 8 * channels); }
+
+bool Contains(const AnsiText& text, const char* part) { return text.bytes.find(AnsiText(part).bytes) != std::string::npos; }
+
+class RunScenario : public RecordingRun {
+protected:
+    // The file holds a complete WAV in the job's format, as long as its music and reverb tail.
+    void ExpectRecorded(const std::string& wav, const std::string& midi, int rate, int bits,
+                        int channels, int reverb) {
+        SCOPED_TRACE(wav);
+        const CheckResult info = Check("info", {wav});
+        EXPECT_EQ(NumberOf(info, "valid"), 1) << ValueOf(info, "reason");
+        EXPECT_EQ(NumberOf(info, "wave_ok"), 1);
+        EXPECT_EQ(NumberOf(info, "rate"), rate);
+        EXPECT_EQ(NumberOf(info, "bits"), bits);
+        EXPECT_EQ(NumberOf(info, "channels"), channels);
+        EXPECT_EQ(NumberOf(info, "extra"), 0);
+        const double music = NumberOf(Check("length", {midi}), "seconds");
+        EXPECT_NEAR(NumberOf(info, "seconds"), music + reverb, BufferSeconds(rate, bits, channels));
+    }
+};
+
+TEST_F(RunScenario, ThreeJobsTheSecondSwitchedOff) {
+    ASSERT_TRUE(Launch({std::nullopt, kStudio}));
+    const std::string song = Put("song.mid", QuarterNoteSong(4, 240, 500000));  // 1.75 s of music
+    const std::vector<solvena::RecordingJob> jobs = {
+        Job(song, PathOf("one.wav"), 44100, 16, 2, 1),
+        Job(song, PathOf("two.wav"), 44100, 16, 2, 1, false),
+        Job(song, PathOf("three.wav"), 8000, 8, 1, 1),
+    };
+    ASSERT_TRUE(LoadList(PutList("three.list", jobs)));
+    EXPECT_EQ(RowIcons(), (std::vector<int>{0, 1, 0}));
+
+    const RunLog log = RecordAndFollow(60000);
+    ASSERT_TRUE(log.finished) << "the run did not finish";
+    EXPECT_TRUE(log.boxes.empty()) << ToUtf8(log.boxes.front().text.bytes);
+    EXPECT_EQ(log.progress, (std::vector<AnsiText>{"録音中... 1/3", "録音中... 3/3", "録音が終了しました。"}));
+    EXPECT_EQ(TextOf(Control("cancelButton")), AnsiText("閉じる"));
+    EXPECT_TRUE(IsWindowVisible(Control("progressLabel"))) << "run mode shows the progress";
+    EXPECT_FALSE(IsWindowVisible(Control("openButton"))) << "run mode hides the pages";
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(JobStack(), 14))) << "録音 stays disabled";
+    EXPECT_FALSE(IsWindowEnabled(Control("loadListButton")));
+    EXPECT_EQ(RowIcons(), (std::vector<int>{3, 1, 3}));
+    SavePicture(Main(), "finished");
+    SavePicture(JobStack(), "rows");
+
+    ExpectRecorded(PathOf("one.wav"), song, 44100, 16, 2, 1);
+    ExpectRecorded(PathOf("three.wav"), song, 8000, 8, 1, 1);
+    EXPECT_EQ(GetFileAttributesA(PathOf("two.wav").c_str()), INVALID_FILE_ATTRIBUTES) << "a switched-off job records nothing";
+
+    DWORD exitCode = 0;
+    ASSERT_TRUE(Click(Control("cancelButton")));
+    EXPECT_EQ(WaitForSingleObject(Process(), 5000), WAIT_OBJECT_0) << "閉じる ends the program";
+    GetExitCodeProcess(Process(), &exitCode);
+}
+
+TEST_F(RunScenario, NoteOnsetsKeepTheirTimesAcrossStreamBuffers) {
+    ASSERT_TRUE(Launch({std::nullopt, kStudio}));
+    // 104 chords of 128 notes: about 26,600 stream records, ten stream buffers.
+    const std::string song = Put("dense.mid", DenseChordSong(104));
+    ASSERT_TRUE(LoadList(PutList("dense.list", {Job(song, PathOf("dense.wav"), 44100, 16, 2, 1)})));
+    const RunLog log = RecordAndFollow(90000);
+    ASSERT_TRUE(log.finished);
+    EXPECT_TRUE(log.boxes.empty());
+
+    const CheckResult onsets = Check("onsets", {PathOf("dense.wav"), song});
+    EXPECT_EQ(NumberOf(onsets, "found"), 104);
+    EXPECT_EQ(NumberOf(onsets, "expected"), 104);
+    const double worst = NumberOf(onsets, "maxerror_ms");
+    EXPECT_LT(worst, 1.0) << "onset " << ValueOf(onsets, "worst_index");
+    std::printf("[ measured ] largest onset error %.4f ms over 104 chords (onset %s)\n", worst,
+                ValueOf(onsets, "worst_index").c_str());
+    const CheckResult lost = Check("lost", {PathOf("loopback-report.txt")});
+    EXPECT_EQ(NumberOf(lost, "lost"), 0) << "samples fell due with no capture buffer queued";
+}
+
+TEST_F(RunScenario, ClosingDuringACaptureLeavesAValidWav) {
+    ASSERT_TRUE(Launch({std::nullopt, kStudio}));
+    const std::string song = Put("long.mid", QuarterNoteSong(40, 240, 500000));  // 20 s
+    ASSERT_TRUE(LoadList(PutList("long.list", {Job(song, PathOf("long.wav"), 44100, 16, 2, 2)})));
+    ASSERT_TRUE(Click(GetDlgItem(JobStack(), 14)));
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control("progressLabel")) == AnsiText("録音中... 1/1"); }, 10000));
+    const ULONGLONG seen = GetTickCount64();
+    Sleep(3000);
+    const ULONGLONG closing = GetTickCount64();
+    ASSERT_TRUE(Click(Control("cancelButton")));
+    ASSERT_EQ(WaitForSingleObject(Process(), 10000), WAIT_OBJECT_0) << "キャンセル did not end the program";
+
+    const CheckResult info = Check("info", {PathOf("long.wav")});
+    EXPECT_EQ(NumberOf(info, "valid"), 1) << ValueOf(info, "reason");
+    EXPECT_EQ(NumberOf(info, "wave_ok"), 1);
+    // Everything captured until the close: at least the time the run was seen recording.
+    EXPECT_GE(NumberOf(info, "seconds"), (closing - seen) / 1000.0 - 0.1);
+    EXPECT_GT(NumberOf(Check("tone", {PathOf("long.wav")}), "rms"), 0.01) << "the notes are in it";
+}
+
+TEST_F(RunScenario, JobsThatCannotPlayAreToldAndTheRunGoesOn) {
+    ASSERT_TRUE(Launch({std::nullopt, "midiout Virtual Synth\nmidiout Broken Synth\nfail out 7\nwavein Virtual Loop\n"}));
+    const std::string song = Put("song.mid", QuarterNoteSong(2, 240, 500000));
+    const std::string garbage = Put("garbage.mid", std::string("this is no song"));
+    solvena::RecordingJob broken = Job(song, PathOf("broken.wav"), 44100, 16, 2, 0);
+    broken.midiOutDevice = 1;
+    ASSERT_TRUE(LoadList(PutList("stuck.list", {Job(garbage, PathOf("garbage.wav"), 44100, 16, 2, 0), broken,
+                                                Job(song, PathOf("good.wav"), 44100, 16, 2, 0)})));
+    const RunLog log = RecordAndFollow(60000);
+    ASSERT_TRUE(log.finished) << "a job that cannot play stopped the run";
+    ASSERT_EQ(log.boxes.size(), 3u);
+    EXPECT_TRUE(Contains(log.boxes[0].text, "ジョブ 1/3 を録音できませんでした。"));
+    EXPECT_TRUE(Contains(log.boxes[0].text, "MIDIファイルを読み込めませんでした。"));
+    EXPECT_TRUE(Contains(log.boxes[0].text, "garbage.mid") && Contains(log.boxes[0].text, "garbage.wav"));
+    EXPECT_EQ(log.boxes[1].text, AnsiText("メモリ不足です。")) << "the report of the failing call comes first";
+    EXPECT_TRUE(Contains(log.boxes[2].text, "ジョブ 2/3 を録音できませんでした。"));
+    EXPECT_TRUE(Contains(log.boxes[2].text, "MIDIデバイスで演奏を始められませんでした。"));
+    for (const SeenMessageBox& box : log.boxes) EXPECT_EQ(box.caption, AnsiText("エラー"));
+    EXPECT_EQ(RowIcons(), (std::vector<int>{1, 1, 3}));
+    EXPECT_EQ(GetFileAttributesA(PathOf("garbage.wav").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(NumberOf(Check("info", {PathOf("broken.wav")}), "valid"), 1) << "its file is completed";
+    ExpectRecorded(PathOf("good.wav"), song, 44100, 16, 2, 0);
+}
+
+TEST_F(RunScenario, SavedStackLoadsBackRowForRow) {
+    ASSERT_TRUE(Launch({std::nullopt, kStudio}));
+    const std::string song = Put("song.mid", QuarterNoteSong(2, 240, 500000));
+    solvena::RecordingJob third = Job(song, PathOf("c.wav"), 96000, 24, 2, 7);
+    third.trackEnabled = {};
+    third.trackEnabled[0] = third.trackEnabled[5] = third.trackEnabled[63] = 1;
+    const std::string original = PutList("original.list", {Job(song, PathOf("a.wav"), 44100, 16, 2, 3),
+                                                           Job(song, PathOf("b.wav"), 8000, 8, 1, 0, false), third});
+    ASSERT_TRUE(LoadList(original));
+    const auto rows = Rows();
+    const auto icons = RowIcons();
+    ASSERT_EQ(rows.size(), 3u);
+
+    auto notice = ClickForMessageBox(GetDlgItem(JobStack(), 13));
+    ASSERT_TRUE(notice);
+    EXPECT_EQ(notice->text, AnsiText("デバイスは番号で保存されます。"));
+    EXPECT_EQ(notice->caption, AnsiText("notice"));
+    EXPECT_EQ(notice->buttons, (std::vector<int>{IDOK}));
+    ASSERT_TRUE(AnswerMessageBox(*notice, IDOK));
+    auto dialog = WaitForFileDialog(Run().processId(), 10000);
+    ASSERT_TRUE(dialog) << "no save dialog";
+    ASSERT_TRUE(ChooseInFileDialog(*dialog, PathOf("saved.list")));
+    Settle(JobStack());
+
+    ASSERT_TRUE(LoadList(PathOf("saved.list"), IDYES));
+    EXPECT_EQ(Rows(), rows);
+    EXPECT_EQ(RowIcons(), icons);
+    const CheckResult same = Check("same", {original, PathOf("saved.list")});
+    EXPECT_EQ(NumberOf(same, "same"), 1) << "the saved file differs from the list it was loaded from";
+}
+
+}  // namespace
+}  // namespace uidriver
