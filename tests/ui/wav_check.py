@@ -2,7 +2,8 @@
 """Reads a WAV file the program wrote, independently of the program, and reports what it holds.
 
     wav_check.py --out RESULT info WAV           header fields, sizes, and Python's wave module's reading
-    wav_check.py --out RESULT onsets WAV MIDI    note onsets found in the WAV against the song's tempo map
+    wav_check.py --out RESULT onsets WAV MIDI    note onsets found in the WAV against the song's tempo map,
+                                                 split into those at stream buffer boundaries and the rest
     wav_check.py --out RESULT tone WAV           the frequency of the tone it holds
     wav_check.py --out RESULT length MIDI        seconds from the song's start to its last event
     wav_check.py --out RESULT lost REPORT        frames the loopback devices lost (their report file)
@@ -97,6 +98,38 @@ def tempo_map_times(path):
     return sorted(set(round(t, 9) for t in onsets)), last
 
 
+# A stream of short messages only: the record that brings a buffer within 12 bytes of its
+# 32,768 closes it, so every buffer holds 2,730 records of 12 bytes.
+RECORDS_PER_BUFFER = 2730
+
+
+def boundary_onsets(path):
+    """Onset times whose note-ons are the first record of a stream buffer or span two buffers.
+
+    The records are the stream the program builds from all the song's tracks: every event but the
+    end of track and the metas other than tempo, in tick order, earlier tracks first at one tick."""
+    song = mido.MidiFile(path)
+    events = []
+    for number, track in enumerate(song.tracks):
+        tick = 0
+        for index, message in enumerate(track):
+            tick += message.time
+            if message.type == "end_of_track" or (message.is_meta and message.type != "set_tempo"):
+                continue
+            events.append((tick, number, index, message))
+    events.sort(key=lambda e: e[:3])
+    by_tick = {}
+    for record, (tick, _, _, message) in enumerate(events):
+        if message.type == "note_on" and message.velocity > 0:
+            by_tick.setdefault(tick, []).append(record)
+    boundary_ticks = set()
+    for tick, records in by_tick.items():
+        first, last = min(records), max(records)
+        if first % RECORDS_PER_BUFFER == 0 or first // RECORDS_PER_BUFFER != last // RECORDS_PER_BUFFER:
+            boundary_ticks.add(tick)
+    return boundary_ticks, sorted(by_tick)
+
+
 def detect_onsets(values, rate, threshold=0.002, quiet_seconds=0.01):
     """Starts of sound after at least quiet_seconds of silence, in seconds."""
     quiet_needed = int(quiet_seconds * rate)
@@ -149,6 +182,11 @@ def main(argv):
                 worst = max(range(len(errors)), key=lambda i: abs(errors[i]))
                 result.update(maxerror_ms="%.4f" % (abs(errors[worst]) * 1000), worst_index=worst,
                               first_onset="%.6f" % found[0])
+                boundaries, ticks = boundary_onsets(args[1])
+                at = [abs(errors[i]) for i, tick in enumerate(ticks) if tick in boundaries and i < len(errors)]
+                rest = [abs(errors[i]) for i, tick in enumerate(ticks) if tick not in boundaries and i < len(errors)]
+                result.update(boundaries=len(at), maxerror_boundary_ms="%.4f" % (max(at, default=0) * 1000),
+                              maxerror_other_ms="%.4f" % (max(rest, default=0) * 1000))
         elif command == "tone":
             values, rate = samples(args[0])
             rms = (sum(v * v for v in values) / len(values)) ** 0.5 if values else 0.0

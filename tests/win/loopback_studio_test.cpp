@@ -241,52 +241,6 @@ TEST_F(LoopbackStudio, PlaysTwoBuffersIntoTheCaptureAtTheirExactTimes) {
     wave = nullptr;
 }
 
-TEST_F(LoopbackStudio, FramesWithoutABufferAreCountedAndTheRestStayOnTime) {
-    Open();
-    StreamBuffer note(StreamRecords().Short(0, ShortMessage(0x90, 69, 127)).Short(960, ShortMessage(0x80, 69)));
-    Play(note);
-    ASSERT_EQ(MidiStreamRestart(stream), kMmNoError);
-    LoopbackResetLostSamples();
-    ASSERT_EQ(WaveInStart(wave), kMmNoError);
-    const double start = LoopbackLastCaptureStart();
-    Sleep(60);
-    // A tenth of a second, then a second more so that nothing is lost while the first is read.
-    WaveBuffers capture({kRate / 10 * kFrameBytes, kRate * kFrameBytes});
-    const double beforeAdd = LoopbackClockSeconds();
-    Queue(capture);
-    const double afterAdd = LoopbackClockSeconds();
-    ASSERT_TRUE(receiver.PumpUntil([&] { return receiver.Count(kMmWimData) == 1; }, 1.0));
-
-    const std::uint64_t lost = LoopbackLostSamples();
-    EXPECT_GE(static_cast<double>(lost), (beforeAdd - start - 0.03) * kRate);
-    EXPECT_LE(static_cast<double>(lost), (afterAdd - start) * kRate + 1);
-    // The first buffer's first frame is frame number `lost` of the capture.
-    const std::vector<std::int16_t> samples = capture.Samples(1);
-    ASSERT_EQ(samples.size(), kRate / 10);
-    EXPECT_EQ(Mismatches(samples, Expected(LoopbackTakePlayedMessages(), start, lost + samples.size()), lost), 0u);
-    EXPECT_NE(samples[samples.size() / 2], 0);
-    LoopbackResetLostSamples();
-    EXPECT_EQ(LoopbackLostSamples(), 0u);
-}
-
-TEST_F(LoopbackStudio, ABufferQueuedLatePlaysAtOnce) {
-    Open();
-    ASSERT_EQ(MidiStreamRestart(stream), kMmNoError);
-    Sleep(100);
-    // Due at the restart, 100 ms ago: it starts now and keeps its eighth's spacing.
-    StreamBuffer late(StreamRecords().Short(0, ShortMessage(0x90, 72, 90)).Short(240, ShortMessage(0x80, 72)));
-    ASSERT_EQ(MidiStreamPrepare(stream, &late.header), kMmNoError);
-    const double before = LoopbackClockSeconds();
-    ASSERT_EQ(MidiStreamOut(stream, &late.header), kMmNoError);
-    const double after = LoopbackClockSeconds();
-    ASSERT_TRUE(receiver.PumpUntil([&] { return receiver.Count(kMmMomDone) == 1; }, 2.0));
-    const std::vector<LoopbackPlayedMessage> played = LoopbackTakePlayedMessages();
-    ASSERT_EQ(played.size(), 2u);
-    EXPECT_GE(played[0].time, before);
-    EXPECT_LE(played[0].time, after);
-    EXPECT_NEAR(played[1].time - played[0].time, 0.25, 1e-9);
-}
-
 TEST_F(LoopbackStudio, UnknownDevicesFormatsAndHandlesAreRefused) {
     std::uint32_t device = 1;
     EXPECT_EQ(MidiStreamOpen(&stream, &device, nullptr), kMmBadDeviceId);
