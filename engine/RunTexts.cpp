@@ -7,6 +7,7 @@ namespace {
 const char* FailureReason(JobFailure failure) {
     switch (failure) {
         case JobFailure::songUnreadable: return "MIDIファイルを読み込めませんでした。";
+        case JobFailure::wavNotCreated: return "WAVファイルを作成できませんでした。";
         case JobFailure::nothingToPlay: return "録音範囲に演奏するイベントがありません。";
         case JobFailure::streamTooLong: return "演奏データが大きすぎて再生できません。";
         case JobFailure::playbackFailed: return "MIDIデバイスで演奏を始められませんでした。";

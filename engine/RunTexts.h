@@ -25,6 +25,7 @@ inline constexpr char kCloseText[] = "閉じる";
 // Why a job was not recorded (or not to its end).
 enum class JobFailure {
     songUnreadable,   // the song file could not be loaded
+    wavNotCreated,    // the WAV file could not be created (no such folder, no room, a bad name)
     nothingToPlay,    // no event of the chosen tracks lies in the range
     streamTooLong,    // more stream records than the run can hold
     playbackFailed,   // the MIDI stream did not start

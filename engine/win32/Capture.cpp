@@ -73,9 +73,9 @@ void OpenCapture(const RecordingJob& job, HWND window) {
     }
 }
 
-void CreateWavFile(const RecordingJob& job) {
+bool CreateWavFile(const RecordingJob& job) {
     captureBufferIndex = 0;
-    OpenWavFile(TextOf(job.wavPath), waveFormat, owner);
+    return OpenWavFile(TextOf(job.wavPath), waveFormat, owner);
 }
 
 void StartCapture() { Report(ReportCall::captureStart, devices::WaveInStart(waveIn)); }

@@ -13,9 +13,9 @@ namespace solvena::engine {
 // Opens the device in the job's format with the window as callback and queues the four buffers;
 // every result is reported and the steps go on regardless.
 void OpenCapture(const RecordingJob& job, HWND window);
-// Creates (or truncates) the job's WAV file and writes it up to its first sample byte. A file
-// that cannot be created is not reported: the job plays and nothing is written.
-void CreateWavFile(const RecordingJob& job);
+// Creates (or truncates) the job's WAV file and writes it up to its first sample byte; false
+// when the file cannot be created.
+bool CreateWavFile(const RecordingJob& job);
 void StartCapture();
 // MM_WIM_DATA: appends the buffer the device handed back and queues it again.
 void OnCaptureData(LPARAM header);

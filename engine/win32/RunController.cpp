@@ -113,7 +113,14 @@ JobStart StartJob(HWND window) {
     }
     currentJobFailed = false;
     OpenCapture(job, window);
-    CreateWavFile(job);
+    // Playing a job whose recording has nowhere to go would only look like success.
+    if (!CreateWavFile(job)) {
+        StopCapture();
+        ReleaseMergeBuffer();
+        ReleaseStreamBuffers();
+        SkipFailedJob(JobFailure::wavNotCreated);
+        return JobStart::skipped;
+    }
     // The capture runs before the first event is sent, so the recording holds the whole first
     // note: a note at the start of the range sounds the moment its buffer reaches the device.
     StartCapture();

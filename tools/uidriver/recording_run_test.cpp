@@ -130,18 +130,21 @@ TEST_F(RunScenario, JobsThatCannotPlayAreToldAndTheRunGoesOn) {
     solvena::RecordingJob broken = Job(song, PathOf("broken.wav"), 44100, 16, 2, 0);
     broken.midiOutDevice = 1;
     ASSERT_TRUE(LoadList(PutList("stuck.list", {Job(garbage, PathOf("garbage.wav"), 44100, 16, 2, 0), broken,
+                                                Job(song, PathOf("no-such-folder\\x.wav"), 44100, 16, 2, 0),
                                                 Job(song, PathOf("good.wav"), 44100, 16, 2, 0)})));
     const RunLog log = RecordAndFollow(60000);
     ASSERT_TRUE(log.finished) << "a job that cannot play stopped the run";
-    ASSERT_EQ(log.boxes.size(), 3u);
-    EXPECT_TRUE(Contains(log.boxes[0].text, "ジョブ 1/3 を録音できませんでした。"));
+    ASSERT_EQ(log.boxes.size(), 4u);
+    EXPECT_TRUE(Contains(log.boxes[0].text, "ジョブ 1/4 を録音できませんでした。"));
     EXPECT_TRUE(Contains(log.boxes[0].text, "MIDIファイルを読み込めませんでした。"));
     EXPECT_TRUE(Contains(log.boxes[0].text, "garbage.mid") && Contains(log.boxes[0].text, "garbage.wav"));
     EXPECT_EQ(log.boxes[1].text, AnsiText("メモリ不足です。")) << "the report of the failing call comes first";
-    EXPECT_TRUE(Contains(log.boxes[2].text, "ジョブ 2/3 を録音できませんでした。"));
+    EXPECT_TRUE(Contains(log.boxes[2].text, "ジョブ 2/4 を録音できませんでした。"));
     EXPECT_TRUE(Contains(log.boxes[2].text, "MIDIデバイスで演奏を始められませんでした。"));
+    EXPECT_TRUE(Contains(log.boxes[3].text, "ジョブ 3/4 を録音できませんでした。"));
+    EXPECT_TRUE(Contains(log.boxes[3].text, "WAVファイルを作成できませんでした。"));
     for (const SeenMessageBox& box : log.boxes) EXPECT_EQ(box.caption, AnsiText("エラー"));
-    EXPECT_EQ(RowIcons(), (std::vector<int>{1, 1, 3}));
+    EXPECT_EQ(RowIcons(), (std::vector<int>{1, 1, 1, 3}));
     EXPECT_EQ(GetFileAttributesA(PathOf("garbage.wav").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(NumberOf(Check("info", {PathOf("broken.wav")}), "valid"), 1) << "its file is completed";
     ExpectRecorded(PathOf("good.wav"), song, 44100, 16, 2, 0);
