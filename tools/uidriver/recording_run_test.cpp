@@ -67,8 +67,12 @@ TEST_F(RunScenario, ThreeJobsTheSecondSwitchedOff) {
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(JobStack(), 14))) << "録音 stays disabled";
     EXPECT_FALSE(IsWindowEnabled(Control("loadListButton")));
     EXPECT_EQ(RowIcons(), (std::vector<int>{3, 1, 3}));
-    SavePicture(Main(), "finished");
     SavePicture(JobStack(), "rows");
+    // Its close box only hides it, and shows the main window's run mode behind it.
+    ASSERT_TRUE(PostMessageA(JobStack(), WM_SYSCOMMAND, SC_CLOSE, 0));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(JobStack()); }, 5000));
+    Settle(Main());
+    SavePicture(Main(), "finished");
 
     ExpectRecorded(PathOf("one.wav"), song, 44100, 16, 2, 1);
     ExpectRecorded(PathOf("three.wav"), song, 8000, 8, 1, 1);
