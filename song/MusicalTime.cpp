@@ -1,5 +1,7 @@
 #include "song/MusicalTime.h"
 
+#include <optional>
+
 namespace solvena {
 
 void Song::ResetConductor() {
@@ -34,6 +36,27 @@ std::uint32_t LongestTrackEnd(const Song& song, const TrackTable& tracks) {
     return longest;
 }
 
+std::uint32_t SignatureBarLength(const ConductorEntry& signature, std::uint32_t division) {
+    const std::uint32_t numerator = (signature.Value() >> 16) & 0xFF;
+    const std::uint32_t power = ((signature.Value() >> 8) & 0xFF) % 32;
+    return (4 * division * numerator) >> power;
+}
+
+bool InsertBarLine(std::uint32_t tick, std::uint32_t kind, std::uint32_t barNumber, Song& song) {
+    return InsertConductorEntry(tick, kind, static_cast<std::uint8_t>(barNumber >> 16),
+                                static_cast<std::uint8_t>(barNumber >> 8), static_cast<std::uint8_t>(barNumber), song);
+}
+
+// Whether a time signature lies before the tick where a 4/4 grid from the song start would
+// draw its first bar line. The list is in tick order, so the search stops at that tick.
+bool SignatureBefore(std::uint32_t firstLineTick, const Song& song) {
+    for (std::uint32_t i = 1; i <= song.conductorLast && i < song.conductor.size(); ++i) {
+        if (song.conductor[i].tick >= firstLineTick) return false;
+        if (song.conductor[i].Kind() == kTimeSignature) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void BuildBarLines(Song& song, const TrackTable& tracks) {
@@ -43,26 +66,44 @@ void BuildBarLines(Song& song, const TrackTable& tracks) {
 
     const auto division = static_cast<std::uint32_t>(song.division);
     std::uint32_t barLength = 4 * division;
+    // Without a usable bar length no grid can be drawn; the loop below would never advance.
+    if (barLength == 0) return;
     std::uint32_t barStart = 0;
-    std::uint32_t barNumber = 0;
+    // A song that opens without a signature plays in 4/4 from its start, as if a signature
+    // stood at tick 0 and counted bar 0: its first bar line is bar 1.
+    std::uint32_t barNumber = SignatureBefore(barLength, song) ? 0 : 1;
     std::uint32_t linesSinceReset = 0;
     bool madeLine = false;
     std::uint32_t lastLineTick = 0;
-    // Without a usable bar length no grid can be drawn; the loop below would never advance.
-    if (barLength == 0) return;
+    std::optional<std::uint32_t> signatureTick;
+    auto restated = [&](const ConductorEntry& e) { return signatureTick && *signatureTick == e.tick; };
 
+    // Slots below i are done: handled entries and the bar lines made so far. A line made at
+    // next lands in slot i, ahead of the first entry past it, and ++i steps over it; a line
+    // made at a signature's tick lands after that tick's entries and is passed over when the
+    // walk reaches it, as any entry that is not a signature or a marker is.
     for (std::uint32_t i = 0; barStart < songEnd; ++i) {
         const std::uint32_t next = barStart + barLength;
         if (i <= song.conductorLast && next >= song.conductor[i].tick) {
             const ConductorEntry e = song.conductor[i];
             if (e.Kind() == kTimeSignature) {
+                // A signature that gives no length keeps the previous one rather than stall the grid.
+                if (const std::uint32_t length = SignatureBarLength(e, division); length != 0) barLength = length;
+                // The same bar's signature again (tracks of a format 1 file often repeat it):
+                // its length holds, but it starts no new bar.
+                if (restated(e)) continue;
+                signatureTick = e.tick;
                 linesSinceReset = 0;
                 barStart = e.tick;
-                const std::uint32_t numerator = (e.Value() >> 16) & 0xFF;
-                const std::uint32_t power = ((e.Value() >> 8) & 0xFF) % 32;
-                const std::uint32_t length = (4 * division * numerator) >> power;
-                // A signature that gives no length keeps the previous one rather than stall the grid.
-                if (length != 0) barLength = length;
+                // The signature starts a bar, and the number it counts names its tick. Bar 0 and
+                // tick 0 are the song start, which has no line. The line starts the grouping
+                // afresh rather than counting in it, so the ninth line after it is the major one,
+                // as before it had one.
+                if (barNumber != 0 && e.tick != 0) {
+                    if (!InsertBarLine(e.tick, kBarLine, barNumber, song)) return;  // the list is full
+                    madeLine = true;
+                    lastLineTick = e.tick;
+                }
                 ++barNumber;
             } else if (e.Kind() == kMarker) {
                 linesSinceReset = 0;
@@ -72,9 +113,7 @@ void BuildBarLines(Song& song, const TrackTable& tracks) {
         if (next < barStart) break;  // past the end of the tick range
         barStart = next;
         const bool major = linesSinceReset != 0 && linesSinceReset % 8 == 0;
-        if (!InsertConductorEntry(next, major ? kMajorBarLine : kBarLine, static_cast<std::uint8_t>(barNumber >> 16),
-                                  static_cast<std::uint8_t>(barNumber >> 8), static_cast<std::uint8_t>(barNumber),
-                                  song))
+        if (!InsertBarLine(next, major ? kMajorBarLine : kBarLine, barNumber, song))
             return;  // the list is full: the bar lines stop here
         madeLine = true;
         lastLineTick = next;
@@ -83,9 +122,7 @@ void BuildBarLines(Song& song, const TrackTable& tracks) {
     }
 
     ++barNumber;
-    if (!madeLine || lastLineTick != songEnd)
-        InsertConductorEntry(songEnd, kMajorBarLine, static_cast<std::uint8_t>(barNumber >> 16),
-                             static_cast<std::uint8_t>(barNumber >> 8), static_cast<std::uint8_t>(barNumber), song);
+    if (!madeLine || lastLineTick != songEnd) InsertBarLine(songEnd, kMajorBarLine, barNumber, song);
 }
 
 std::uint32_t BarToTick(std::int32_t barNumber, const Song& song) {

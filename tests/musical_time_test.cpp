@@ -28,6 +28,11 @@ std::ostream& operator<<(std::ostream& os, const Line& l) {
     return os << "{" << l.tick << ", kind " << l.kind << ", " << l.value << "}";
 }
 
+// A time signature entry as the scan makes it (24 clocks a click).
+Line Signature(std::uint32_t tick, std::uint32_t numerator, std::uint32_t power) {
+    return {tick, kTimeSignature, numerator << 16 | power << 8 | 24};
+}
+
 // A song with an empty conductor list and hand-set track ends, as the scan leaves them.
 struct Conductor {
     Song song;
@@ -45,6 +50,12 @@ struct Conductor {
     void Tempo(std::uint32_t tick, std::uint32_t micros) {
         ASSERT_TRUE(InsertConductorEntry(tick, kTempo, static_cast<std::uint8_t>(micros >> 16),
                                          static_cast<std::uint8_t>(micros >> 8), static_cast<std::uint8_t>(micros), song));
+    }
+    void Add(const std::vector<Line>& entries) {
+        for (const Line& e : entries)
+            ASSERT_TRUE(InsertConductorEntry(e.tick, e.kind, static_cast<std::uint8_t>(e.value >> 16),
+                                             static_cast<std::uint8_t>(e.value >> 8),
+                                             static_cast<std::uint8_t>(e.value), song));
     }
     void Build() { BuildBarLines(song, *tracks); }
     std::vector<Line> Entries(std::initializer_list<std::uint32_t> kinds) const {
@@ -120,13 +131,50 @@ TEST(BuildBarLines, SongEndingMidBarGetsASongEndLine) {
     EXPECT_EQ(c.song.conductor[last - 1].Kind(), kMajorBarLine);
 }
 
-TEST(BuildBarLines, WithoutATimeSignatureTheFirstLineIsNumberZero) {
+TEST(BuildBarLines, BarZeroIsTheSongStartAndBarOneTheFirstLine) {
+    struct Case {
+        const char* what;
+        std::uint32_t end;  // division 96: 4/4 bars of 384, 3/4 bars of 288
+        std::vector<Line> entries, lines;
+        std::int64_t endBar;
+    };
+    const Case cases[] = {
+        {"no signature", 768, {}, {{384, kBarLine, 1}, {768, kBarLine, 2}}, 2},
+        {"4/4 at tick 0", 768, {Signature(0, 4, 2)}, {{384, kBarLine, 1}, {768, kBarLine, 2}}, 2},
+        {"a signature at the first line's tick is bar 1", 960, {Signature(384, 3, 2)},
+         {{384, kBarLine, 1}, {672, kBarLine, 2}, {960, kBarLine, 3}}, 3},
+        {"a signature before the first line's tick counts bar 0", 960, {Signature(96, 3, 2)},
+         {{384, kBarLine, 1}, {672, kBarLine, 2}, {960, kBarLine, 3}}, 3},
+        {"a change on the grid names its tick", 1728, {Signature(0, 4, 2), Signature(1152, 3, 2)},
+         {{384, kBarLine, 1}, {768, kBarLine, 2}, {1152, kBarLine, 3}, {1440, kBarLine, 4}, {1728, kBarLine, 5}}, 5},
+        {"a change off the grid without a signature at 0", 1056, {Signature(480, 3, 2)},
+         {{384, kBarLine, 1}, {480, kBarLine, 2}, {768, kBarLine, 3}, {1056, kBarLine, 4}}, 4},
+        {"a change at the song end is its last line", 768, {Signature(0, 4, 2), Signature(768, 3, 2)},
+         {{384, kBarLine, 1}, {768, kBarLine, 2}}, 2},
+        {"a change past the song end is the end bar", 700, {Signature(0, 4, 2), Signature(720, 3, 2)},
+         {{384, kBarLine, 1}, {700, kMajorBarLine, 4}, {720, kBarLine, 2}}, 2},
+        {"a signature repeated at tick 0 starts no second bar", 768, {Signature(0, 4, 2), Signature(0, 4, 2)},
+         {{384, kBarLine, 1}, {768, kBarLine, 2}}, 2},
+        {"a repeated change takes the last length, one bar", 1344,
+         {Signature(0, 4, 2), Signature(768, 4, 2), Signature(768, 3, 2)},
+         {{384, kBarLine, 1}, {768, kBarLine, 2}, {1056, kBarLine, 3}, {1344, kBarLine, 4}}, 4},
+    };
+    for (const Case& k : cases) {
+        Conductor c(96, {k.end});
+        c.Add(k.entries);
+        c.Build();
+        EXPECT_EQ(c.BarLines(), k.lines) << k.what;
+        EXPECT_EQ(LastBarNumber(c.song), k.endBar) << k.what;
+        EXPECT_EQ(BarToTick(0, c.song), 0u) << k.what;
+        for (const Line& l : k.lines)
+            EXPECT_EQ(BarToTick(static_cast<std::int32_t>(l.value), c.song), l.tick) << k.what;
+    }
+}
+
+TEST(BarToTick, ANumberNoLineCarriesGivesTheSongStart) {
     Conductor c(96, {768});
     c.Build();
-    EXPECT_EQ(c.BarLines(), (std::vector<Line>{{384, kBarLine, 0}, {768, kBarLine, 1}}));
-    EXPECT_EQ(BarToTick(1, c.song), 768u);
-    EXPECT_EQ(BarToTick(0, c.song), 384u);
-    EXPECT_EQ(BarToTick(2, c.song), 0u);
+    EXPECT_EQ(BarToTick(3, c.song), 0u);
     EXPECT_EQ(BarToTick(-1, c.song), 0u);
     EXPECT_EQ(BarToTick(0x1000001, c.song), 0u) << "no bar line carries this number, whatever its low 24 bits";
 }
@@ -149,36 +197,53 @@ TEST(BuildBarLines, BarLengthFromTheTimeSignature) {
     }
 }
 
-TEST(BuildBarLines, ASecondSignatureRestartsTheGridAndCountsABar) {
+TEST(BuildBarLines, ASecondSignatureRestartsTheGridAtItsOwnBar) {
     Conductor c(480, {18240});
     c.TimeSignature(0, 4, 2);
+    c.Tempo(15360, 600000);
     c.TimeSignature(15360, 3, 2);
+    ASSERT_TRUE(InsertConductorEntry(15360, kMarker, 'B', 0, 0, c.song));
     c.Tempo(3840, 400000);
     c.Build();
     std::vector<Line> expected;
-    for (std::uint32_t n = 1; n <= 7; ++n) expected.push_back({1920 * n, kBarLine, n});
-    expected.push_back({16800, kBarLine, 9});
-    expected.push_back({18240, kBarLine, 10});
+    for (std::uint32_t n = 1; n <= 10; ++n)
+        expected.push_back({n <= 8 ? 1920 * n : 15360 + 1440 * (n - 8), kBarLine, n});
     EXPECT_EQ(c.BarLines(), expected);
-    EXPECT_EQ(BarToTick(8, c.song), 0u);
-    EXPECT_EQ(BarToTick(9, c.song), 16800u);
     // The bar line at the tempo's tick comes after the tempo entry.
     EXPECT_EQ(c.song.conductor[3].Kind(), kTempo);
     EXPECT_EQ(c.song.conductor[4].tick, 3840u);
     EXPECT_EQ(c.song.conductor[4].Kind(), kBarLine);
+    // The signature's line follows every entry already at its tick.
+    std::vector<std::uint32_t> kindsAtChange;
+    for (const Line& e : c.Entries({kMarker, kTempo, kTimeSignature, kBarLine}))
+        if (e.tick == 15360) kindsAtChange.push_back(e.kind);
+    EXPECT_EQ(kindsAtChange, (std::vector<std::uint32_t>{kTempo, kTimeSignature, kMarker, kBarLine}));
 }
 
-TEST(BuildBarLines, MarkerRestartsTheMajorGrouping) {
-    Conductor plain(480, {23040});
-    plain.TimeSignature(0, 4, 2);
-    plain.Build();
-    EXPECT_EQ(plain.Entries({kMajorBarLine}), (std::vector<Line>{{17280, kMajorBarLine, 9}}));
-
+TEST(BuildBarLines, SignaturesAndMarkersRestartTheMajorGrouping) {
+    struct Case {
+        const char* what;
+        std::uint32_t end;
+        std::vector<Line> entries, majors;
+    };
+    const Line marker{5760, kMarker, 'A' << 16};
+    // Bar 11 of 4/4 is at 21120; 3/4 bars from there are 1440 long.
+    const Case cases[] = {
+        {"4/4 throughout", 23040, {Signature(0, 4, 2)}, {{17280, kMajorBarLine, 9}}},
+        {"a marker on bar 3", 23040, {Signature(0, 4, 2), marker}, {{21120, kMajorBarLine, 11}}},
+        {"the ninth and seventeenth lines after a change", 21120 + 18 * 1440,
+         {Signature(0, 4, 2), Signature(21120, 3, 2)},
+         {{17280, kMajorBarLine, 9}, {21120 + 9 * 1440, kMajorBarLine, 20}, {21120 + 17 * 1440, kMajorBarLine, 28}}},
+    };
+    for (const Case& k : cases) {
+        Conductor c(480, {k.end});
+        c.Add(k.entries);
+        c.Build();
+        EXPECT_EQ(c.Entries({kMajorBarLine}), k.majors) << k.what;
+    }
     Conductor marked(480, {23040});
-    marked.TimeSignature(0, 4, 2);
-    ASSERT_TRUE(InsertConductorEntry(5760, kMarker, 'A', 0, 0, marked.song));
+    marked.Add({Signature(0, 4, 2), marker});
     marked.Build();
-    EXPECT_EQ(marked.Entries({kMajorBarLine}), (std::vector<Line>{{21120, kMajorBarLine, 11}}));
     EXPECT_EQ(BarToTick(3, marked.song), 5760u) << "a bar line is still made at the marker's tick";
 }
 
@@ -198,6 +263,21 @@ TEST(BuildBarLines, StopsAtTheListLimit) {
     for (std::uint32_t i = 2; i <= c.song.conductorLast; ++i)
         ASSERT_LE(c.song.conductor[i - 1].tick, c.song.conductor[i].tick) << i;
     EXPECT_EQ(c.Entries({kSongEnd}).size(), 1u);
+}
+
+TEST(BuildBarLines, ASignatureLineStopsAtTheListLimit) {
+    // Division 1: 4/4 bars of 4 ticks. With 3 entries in the list, lines at 4..8172 leave one slot,
+    // for bar 2044 at 8176: the change's own line there, or a 4/4 line before a change at 8180.
+    for (const std::uint32_t change : {8176u, 8180u}) {
+        Conductor c(1, {100000});
+        c.Add({Signature(0, 4, 2), Signature(change, 3, 2)});
+        c.Build();
+        ASSERT_EQ(c.song.conductorLast, kConductorSlots - 1) << change;
+        const std::vector<Line> lines = c.BarLines();
+        EXPECT_EQ(lines.size(), 2044u) << change;
+        EXPECT_EQ(lines.back(), (Line{8176, kBarLine, 2044})) << change;
+        EXPECT_EQ(c.song.conductor.back().Kind(), kSongEnd) << change;
+    }
 }
 
 TEST(BuildBarLines, AfterLoadingAndScanning) {

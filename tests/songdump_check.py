@@ -216,6 +216,31 @@ def check_bad_arguments(songdump, demo_path):
         check(out == "", f"{what}: wrote to stdout")
 
 
+def check_numbering(songdump, demo, tmp):
+    """A song without a signature at its start that changes to 3/4 one beat into bar 1: the
+    first bar line is bar 1, the change's bar names its own tick, and bar 0 is the song start."""
+    bar, beat = demo.BAR, demo.DIVISION
+    change, three = bar + beat, 3 * beat
+    end = change + 2 * three
+    t = demo.Track()
+    t.add(change, demo.meta(0x58, bytes([3, 2, 24, 8])))
+    data = t.chunk_data(end)
+    path = os.path.join(tmp, "change.mid")
+    with open(path, "wb") as f:
+        f.write(b"MThd" + struct.pack(">IHHH", 6, 0, 1, beat) + b"MTrk" + struct.pack(">I", len(data)) + data)
+    want = [(bar, 5, 1), (change, 4, 3 << 16 | 2 << 8 | 24), (change, 5, 2), (change + three, 5, 3), (end, 7, 0),
+            (end, 5, 4)]
+    out = run_json(songdump, [path], "signature change")
+    if out is not None:
+        got = [(e["tick"], e["kind"], e["value"]) for e in out.get("conductor", [])]
+        check(got == want, f"signature change: conductor list {got}, expected {want}")
+        check(out.get("endBar") == 4, f"signature change: endBar {out.get('endBar')}")
+    out = run_json(songdump, [path, "--start-bar", "0", "--end-bar", "2"], "signature change job")
+    if out is not None:
+        job = out.get("job", {})
+        check((job.get("startTick"), job.get("endTick")) == (0, change), f"signature change: job ticks {job}")
+
+
 def check_malformed(songdump, tmp):
     header = lambda length, count: b"MThd" + struct.pack(">I", length) + struct.pack(">HHH", 1, count, 96)
     refused = {
@@ -275,6 +300,7 @@ def main(argv):
     check_tracks_option(songdump, demo_path)
     check_bad_arguments(songdump, demo_path)
     with tempfile.TemporaryDirectory() as tmp:
+        check_numbering(songdump, demo, tmp)
         check_malformed(songdump, tmp)
 
     for f in failures:
