@@ -3,7 +3,7 @@
 
 namespace solvena::app {
 
-// Track page.
+// Track page (TrackPage.cpp).
 void ShowPreviousTrackPage();          // 1
 void ShowNextTrackPage();              // 2
 void SetDisplayMode(int mode);         // 3 to 6: mode 0 to 3

@@ -10,6 +10,7 @@
 #include "app/MainControlTable.h"
 #include "app/MainControls.h"
 #include "app/Pages.h"
+#include "app/SongPicturePage.h"
 #include "song/SongState.h"
 #include "engine/win32/JobStackWindow.h"
 #include "engine/win32/RunController.h"
@@ -24,9 +25,6 @@ constexpr int kSelectedTrackBarId = 2;
 constexpr int kTrackBarId = 1;
 constexpr int kMarkerId = 3;
 
-// Destruction step 2, the song picture's part: its three lists of controls.
-void ReleaseSongPictureLists() {}
-
 LRESULT OnCreate(HWND window, const CREATESTRUCTA* creation) {
     // Device messages during creation are owned by this window, so it is known from the start.
     mainWindow = window;
@@ -39,7 +37,7 @@ LRESULT OnDestroy() {
     engine::StopRunOnExit();
     ReleaseSongs();
     ResetJobTable();
-    ReleaseSongPictureLists();
+    ReleaseSongPicture();
     DeleteFonts();
     ReleaseMainWindowGdi();
     engine::DestroyJobListImageList();

@@ -4,8 +4,10 @@
 #include <commctrl.h>
 
 #include <cstddef>
+#include <iterator>
 
 #include "app/MainControls.h"
+#include "app/SongPicturePage.h"
 
 namespace solvena::app {
 
@@ -58,11 +60,16 @@ const PageMembers kMembership[] = {
 }  // namespace
 
 void ApplyPageMembership(int page) {
-    for (const PageMembers& members : kMembership) {
+    constexpr std::size_t kCount = std::size(kMembership);
+    for (std::size_t m = 0; m < kCount; ++m) {
+        const PageMembers& members = kMembership[m];
         const int show = members.page == page ? SW_SHOWNA : SW_HIDE;
         for (std::size_t i = 0; i < members.count; ++i) {
             if (members.first[i] != nullptr) ShowWindow(members.first[i], show);
         }
+        // The loaded song's picture belongs to page 1 too; its windows come and go with songs.
+        const bool lastOfPage1 = members.page == kRecordingPage && (m + 1 == kCount || kMembership[m + 1].page != kRecordingPage);
+        if (lastOfPage1) ApplySongPictureMembership(page);
     }
 }
 

@@ -63,6 +63,7 @@ struct TrackInfo {
     std::int32_t bankMsb = 1;
     std::int32_t bankLsb = 1;
     std::int32_t program = 0;
+    bool hasProgram = false;  // a program change was seen (program 0 is a program too)
     std::int32_t channel = 0;
     std::int32_t port = 0;
     std::optional<std::string> name;

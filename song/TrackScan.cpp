@@ -48,6 +48,7 @@ void ScanTrack(Song& song, TrackInfo& track, std::uint32_t index) {
     track.bankLsb = 1;
     track.port = 0;
     track.program = 0;
+    track.hasProgram = false;
     track.channel = 0;
     track.firstNoteTick = 0;
     track.name.reset();
@@ -81,6 +82,7 @@ void ScanTrack(Song& song, TrackInfo& track, std::uint32_t index) {
             case EventKind::kProgramChange:
                 if (!taken.program) {
                     track.program = SignedByte(buf, s + 1);
+                    track.hasProgram = true;
                     taken.program = taken.bankMsb = taken.bankLsb = true;
                 }
                 break;

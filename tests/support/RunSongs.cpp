@@ -69,4 +69,59 @@ ByteVec DenseChordSong(int chords) {
     return SongWithNotes(480, tempos, notes);
 }
 
+ByteVec ShowcaseSong(int parts) {
+    constexpr std::uint32_t kBeat = 480;
+    // Bars 0-7 in 4/4, 8-11 in 3/4, 12-15 in 4/4.
+    auto barTick = [](std::uint32_t bar) {
+        if (bar <= 8) return bar * 4 * kBeat;
+        if (bar <= 12) return 8 * 4 * kBeat + (bar - 8) * 3 * kBeat;
+        return 8 * 4 * kBeat + 4 * 3 * kBeat + (bar - 12) * 4 * kBeat;
+    };
+    const std::uint32_t end = barTick(16);
+    TrackBuilder conductor;
+    conductor.Text(0, 0x03, "Showcase");
+    conductor.TimeSignature(0, 4, 2).Tempo(0, 500000).Text(0, 0x06, "Intro");
+    conductor.Text(barTick(4), 0x06, "Verse").Tempo(0, 600000);
+    conductor.TimeSignature(barTick(8) - barTick(4), 3, 2).Text(0, 0x06, "Bridge");
+    conductor.TimeSignature(barTick(12) - barTick(8), 4, 2).Tempo(0, 428571).Text(0, 0x06, "Chorus");
+    conductor.EndOfTrack(end - barTick(12));
+    SmfBuilder file(1, static_cast<std::uint16_t>(parts + 1), 480);
+    file.Track(conductor);
+    const char* const names[] = {"Piano", "Bass", "Strings", "Brass", "Lead", "Pad", "Guitar", "Organ"};
+    for (int p = 0; p < parts; ++p) {
+        const auto channel = static_cast<std::uint8_t>(p % 16);
+        TrackBuilder track;
+        track.Text(0, 0x03, names[p % 8]);
+        track.Text(0, 0x04, std::string(names[p % 8]) + "Inst");
+        if (p % 2 == 1) track.Event(0, {static_cast<std::uint8_t>(0xB0 | channel), 0, 0}).Event(0, {static_cast<std::uint8_t>(0xB0 | channel), 32, 0});
+        track.Event(0, {static_cast<std::uint8_t>(0xC0 | channel), static_cast<std::uint8_t>((p * 33) % 128)});
+        // Each part starts a bar later than the one before, so the picture's bars differ.
+        const std::uint32_t first = static_cast<std::uint32_t>(p) * 4 * kBeat;
+        track.Event(first, {static_cast<std::uint8_t>(0x90 | channel), static_cast<std::uint8_t>(48 + 5 * p), 90});
+        std::uint32_t at = first;
+        for (std::uint32_t beat = first + kBeat; beat < end; beat += kBeat) {
+            track.Event(kBeat / 2, {static_cast<std::uint8_t>(0x80 | channel), static_cast<std::uint8_t>(48 + 5 * p), 0});
+            track.Event(beat - (at + kBeat / 2), {static_cast<std::uint8_t>(0x90 | channel), static_cast<std::uint8_t>(48 + 5 * p), 90});
+            at = beat;
+        }
+        track.Event(kBeat / 2, {static_cast<std::uint8_t>(0x80 | channel), static_cast<std::uint8_t>(48 + 5 * p), 0});
+        track.EndOfTrack(end - (at + kBeat / 2));
+        file.Track(track);
+    }
+    return file.Bytes();
+}
+
+ByteVec ManyTrackSong(int count) {
+    SmfBuilder file(1, static_cast<std::uint16_t>(count), 480);
+    for (int t = 0; t < count; ++t) {
+        const auto channel = static_cast<std::uint8_t>(t % 16);
+        TrackBuilder track;
+        track.Text(0, 0x03, "Track " + std::to_string(t));
+        track.Event(static_cast<std::uint32_t>(t) * 120, {static_cast<std::uint8_t>(0x90 | channel), 60, 80});
+        track.Event(480, {static_cast<std::uint8_t>(0x80 | channel), 60, 0}).EndOfTrack(0);
+        file.Track(track);
+    }
+    return file.Bytes();
+}
+
 }  // namespace solvena::test

@@ -36,4 +36,13 @@ ByteVec QuarterNoteSong(int count, std::uint32_t length, std::uint32_t microsPer
 // fill several stream buffers.
 ByteVec DenseChordSong(int chords);
 
+// A song to look at: a titled conductor track with markers, tempo changes (120, 100, 140 beats per
+// minute) and time signatures (4/4, 3/4 from bar 8, 4/4 from bar 12), and `parts` named tracks
+// (channels 1, 2, 3, ...; programs 1, 34, 49, ...; a bank select on every other track) playing a
+// note on every beat for 16 bars. Division 480.
+ByteVec ShowcaseSong(int parts);
+
+// `count` tracks, each named "Track n" and playing one note on its own channel.
+ByteVec ManyTrackSong(int count);
+
 }  // namespace solvena::test

@@ -6,6 +6,9 @@
                                                  split into those at stream buffer boundaries and the rest
     wav_check.py --out RESULT tone WAV           the frequency of the tone it holds
     wav_check.py --out RESULT length MIDI        seconds from the song's start to its last event
+    wav_check.py --out RESULT span MIDI START END TRACKS
+                                                 seconds a job plays: from tick START to the first event
+                                                 after tick END among the tracks TRACKS ("0,1,3")
     wav_check.py --out RESULT lost REPORT        frames the loopback devices lost (their report file)
     wav_check.py --out RESULT same FILE FILE     whether two files hold the same bytes
 
@@ -130,6 +133,32 @@ def boundary_onsets(path):
     return boundary_ticks, sorted(by_tick)
 
 
+def job_span(path, start, end, track_numbers):
+    """Seconds from `start` to the first event after `end` of the chosen tracks, on their tempo map."""
+    song = mido.MidiFile(path)
+    events = []
+    for number in track_numbers:
+        tick = 0
+        for message in song.tracks[number]:
+            tick += message.time
+            if message.type == "end_of_track" or (message.is_meta and message.type != "set_tempo"):
+                continue
+            events.append((tick, message))
+    events.sort(key=lambda e: e[0])
+    last = next((tick for tick, _ in events if tick > end), events[-1][0] if events else end)
+    tempo, previous, seconds, begin = 500000, 0, 0.0, None
+    for tick, message in events + [(last, None)]:
+        if begin is None and tick >= start:
+            begin = seconds + (start - previous) * tempo / 1e6 / song.ticks_per_beat
+        if tick > last:
+            break
+        seconds += (tick - previous) * tempo / 1e6 / song.ticks_per_beat
+        previous = tick
+        if message is not None and message.type == "set_tempo":
+            tempo = message.tempo
+    return seconds - (begin or 0.0)
+
+
 def detect_onsets(values, rate, threshold=0.002, quiet_seconds=0.01):
     """Starts of sound after at least quiet_seconds of silence, in seconds."""
     quiet_needed = int(quiet_seconds * rate)
@@ -194,6 +223,9 @@ def main(argv):
         elif command == "length":
             _, last = tempo_map_times(args[0])
             result["seconds"] = "%.6f" % last
+        elif command == "span":
+            tracks = [int(n) for n in args[3].split(",")]
+            result["seconds"] = "%.6f" % job_span(args[0], int(args[1]), int(args[2]), tracks)
         elif command == "lost":
             # Lines "wavein N lost FRAMES", one per capture the devices closed.
             lines = [line.split() for line in open(args[0]).read().splitlines() if line.strip()]

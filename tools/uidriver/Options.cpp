@@ -41,12 +41,14 @@ bool ParseOptions(int& argc, char** argv) {
     options.runsFolder = build + "\\ui-runs";
     options.shotsFolder = build + "\\screenshots";
     options.sourceFolder = build + "\\..\\..";
+    options.demoFolder = options.runsFolder + "\\demo";
     int kept = 1;
     for (int i = 1; i < argc; ++i) {
         if (TakeValue(argv[i], "--program=", &options.programExe) ||
             TakeValue(argv[i], "--runs=", &options.runsFolder) ||
             TakeValue(argv[i], "--shots=", &options.shotsFolder) ||
-            TakeValue(argv[i], "--source=", &options.sourceFolder)) {
+            TakeValue(argv[i], "--source=", &options.sourceFolder) ||
+            TakeValue(argv[i], "--demo=", &options.demoFolder)) {
             continue;
         }
         argv[kept++] = argv[i];

@@ -10,12 +10,13 @@ struct Options {
     std::string runsFolder;   // one fresh folder per scenario below it
     std::string shotsFolder;  // screenshots (BMP)
     std::string sourceFolder;  // the source tree, for the checking scripts
+    std::string demoFolder;    // where the demo recording leaves its song, WAV and pictures
 };
 
 const Options& CurrentOptions();
-// Takes --program=, --runs=, --shots= and --source= out of argv; the defaults are relative to this
+// Takes --program=, --runs=, --shots=, --source= and --demo= out of argv; the defaults are relative to this
 // driver (build/<preset>/tools/uidriver/): ../../app/solvena-loopback.exe, ../../ui-runs,
-// ../../screenshots and ../../../.. (the source tree).
+// ../../screenshots, ../../../.. (the source tree) and ../../ui-runs/demo.
 bool ParseOptions(int& argc, char** argv);
 
 }  // namespace uidriver

@@ -54,6 +54,12 @@ bool ProgramRun::Start(const std::string& name, const ProgramSetup& setup, const
         *error = LastError("copying the program");
         return false;
     }
+    // The names file the build installs beside the program goes with it.
+    const std::size_t programFolderEnd = options.programExe.find_last_of('\\');
+    if (programFolderEnd != std::string::npos) {
+        CopyFileA((options.programExe.substr(0, programFolderEnd + 1) + "instruments.ini").c_str(),
+                  (folder_ + "\\instruments.ini").c_str(), FALSE);
+    }
     if ((setup.generalIni && !WriteFileBytes(folder_ + "\\general.ini", *setup.generalIni)) ||
         (setup.loopbackDevices && !WriteFileBytes(folder_ + "\\loopback-devices.txt", *setup.loopbackDevices))) {
         *error = "writing the files beside the program failed";

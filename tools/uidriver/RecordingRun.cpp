@@ -58,6 +58,20 @@ std::string RecordingRun::PutList(const std::string& name, const std::vector<sol
     return Put(name, solvena::WriteJobList(jobs));
 }
 
+::testing::AssertionResult RecordingRun::OpenSong(const std::string& path) {
+    if (!Click(Control("openButton"))) return ::testing::AssertionFailure() << "the open button";
+    auto dialog = WaitForFileDialog(Run().processId(), 10000);
+    if (!dialog) return ::testing::AssertionFailure() << "no open dialog";
+    if (!ChooseInFileDialog(*dialog, path)) return ::testing::AssertionFailure() << "the open dialog stayed";
+    Settle(Main());
+    return ::testing::AssertionSuccess();
+}
+
+bool RecordingRun::SetEdit(HWND edit, const std::string& text) {
+    LRESULT done = 0;
+    return Ask(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), &done) && done && Settle(Main());
+}
+
 ::testing::AssertionResult RecordingRun::LoadList(const std::string& path, int answer) {
     auto question = ClickForMessageBox(Control("loadListButton"));
     if (!question) return ::testing::AssertionFailure() << "読込 asked nothing";
@@ -119,9 +133,10 @@ std::vector<std::vector<AnsiText>> RecordingRun::Rows() {
     return rows;
 }
 
-CheckResult RecordingRun::Check(const std::string& command, const std::vector<std::string>& files) {
+CheckResult RecordingRun::Check(const std::string& command, const std::vector<std::string>& files,
+                                const std::vector<std::string>& values) {
     std::string error;
-    auto result = RunWavCheck(command, files, &error);
+    auto result = RunWavCheck(command, files, &error, values);
     if (!result) {
         ADD_FAILURE() << error;
         return {};

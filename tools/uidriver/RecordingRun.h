@@ -34,6 +34,11 @@ protected:
     // The job list file of these jobs, as the program writes one.
     std::string PutList(const std::string& name, const std::vector<solvena::RecordingJob>& jobs);
 
+    // The open button, then `path` typed into the open dialog; true once the dialog is gone and
+    // the command has returned.
+    ::testing::AssertionResult OpenSong(const std::string& path);
+    // Sets an edit's text as typing would (the program gets its change notifications).
+    bool SetEdit(HWND edit, const std::string& text);
     // 読込, answering the overwrite question with `answer`, then the open dialog with `path`.
     ::testing::AssertionResult LoadList(const std::string& path, int answer = IDYES);
     // Presses 録音 and follows the run until the finish text (or `timeoutMs`), answering every
@@ -45,7 +50,8 @@ protected:
     std::vector<std::vector<AnsiText>> Rows();
 
     // wav_check.py's reading; fails the test and gives an empty result on an error.
-    CheckResult Check(const std::string& command, const std::vector<std::string>& files);
+    CheckResult Check(const std::string& command, const std::vector<std::string>& files,
+                      const std::vector<std::string>& values = {});
 };
 
 // Lines of a loopback device file.

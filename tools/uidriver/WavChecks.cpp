@@ -51,7 +51,7 @@ std::string UnixPath(const std::string& windowsPath) {
 }
 
 std::optional<CheckResult> RunWavCheck(const std::string& command, const std::vector<std::string>& files,
-                                       std::string* error) {
+                                       std::string* error, const std::vector<std::string>& values) {
     static int counter = 0;
     const Options& options = CurrentOptions();
     char fullRuns[MAX_PATH] = {};
@@ -72,6 +72,7 @@ std::optional<CheckResult> RunWavCheck(const std::string& command, const std::ve
         GetFullPathNameA(file.c_str(), MAX_PATH, full, nullptr);
         AddArgument(line, UnixPath(full));
     }
+    for (const std::string& value : values) AddArgument(line, value);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};

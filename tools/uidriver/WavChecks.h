@@ -13,10 +13,10 @@ namespace uidriver {
 
 using CheckResult = std::map<std::string, std::string>;
 
-// Runs wav_check.py with `command` and the files (Windows paths under Z:). Fails with the
-// script's error when there is one.
+// Runs wav_check.py with `command`, the files (Windows paths under Z:) and then `values` as they
+// stand. Fails with the script's error when there is one.
 std::optional<CheckResult> RunWavCheck(const std::string& command, const std::vector<std::string>& files,
-                                       std::string* error);
+                                       std::string* error, const std::vector<std::string>& values = {});
 
 // A value of the result as a number; NaN when it is missing.
 double NumberOf(const CheckResult& result, const std::string& key);

@@ -1,0 +1,135 @@
+// Commands 7 and 10: opening a song, and choosing the WAV file name in the song's folder.
+#include <windows.h>
+#include <commdlg.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "app/AppState.h"
+#include "app/CommandHandlers.h"
+#include "app/MainControls.h"
+#include "app/Settings.h"
+#include "app/SongPicturePage.h"
+#include "app/TrackPage.h"
+#include "engine/RunTexts.h"
+#include "engine/win32/Prompts.h"
+#include "song/MusicalTime.h"
+#include "song/SongLoader.h"
+#include "song/SongState.h"
+#include "song/TrackScan.h"
+
+namespace solvena::app {
+
+namespace {
+
+constexpr char kMidiFilter[] = "MIDIファイル(.mid)\0*.mid;*.midi\0standard MIDIファイル(.smf)\0*.smf\0総てのファイル\0*.*\0";
+constexpr char kWavFilter[] = "WAVファイル(.wav)\0*.wav\0総てのファイル\0*.*\0";
+constexpr char kNotASongFormat[] = "ファイル「%s」はスタンダードMIDIファイルとして読めませんでした。";
+constexpr char kFolderTooLongFormat[] = "フォルダ「%s」のパスが長すぎます。(255文字まで)";
+constexpr char kOtherFolderText[] =
+    "WAVファイルは曲と同じフォルダに作られます。\n選んだファイル名だけを使います。";
+constexpr char kNoticeCaption[] = "notice";
+
+OPENFILENAMEA DialogRecord(char* file, DWORD fileSize, const char* filter, const char* folder, DWORD flags) {
+    OPENFILENAMEA record{};
+    record.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    record.hwndOwner = mainWindow;
+    record.lpstrFilter = filter;
+    record.nFilterIndex = 1;
+    record.lpstrFile = file;
+    record.nMaxFile = fileSize;
+    record.lpstrInitialDir = folder;
+    record.Flags = flags;
+    return record;
+}
+
+void Tell(const char* format, const std::string& path) {
+    const std::string text = WithPath(format, path);
+    engine::ShowMessageBox(mainWindow, text.c_str(), kErrorCaption, MB_OK);
+}
+
+// The open dialog: the chosen path into mainSong's path, its folder (with the final separator)
+// into mainSong's folder. False when the user cancelled, or when the folder does not fit its
+// buffer: a cut folder would put the WAV files somewhere else.
+bool ChooseMidiFile() {
+    OPENFILENAMEA record = DialogRecord(mainSong.path.data(), static_cast<DWORD>(mainSong.path.size()), kMidiFilter,
+                                        startFolder.data(), OFN_FILEMUSTEXIST | OFN_LONGNAMES);
+    if (!GetOpenFileNameA(&record)) return false;
+    const std::string path = TextOf(mainSong.path);
+    const std::string folder = path.substr(0, record.nFileOffset);
+    if (folder.size() >= mainSong.folder.size()) {
+        Tell(kFolderTooLongFormat, folder);
+        return false;
+    }
+    SetText(mainSong.folder, folder);
+    return true;
+}
+
+// The save dialog in the song's folder; the chosen path into mainSong's wavPath. The offset of
+// its file name, or nothing when the user cancelled.
+std::optional<std::size_t> ChooseWavFile() {
+    mainSong.wavPath.fill('\0');
+    OPENFILENAMEA record =
+        DialogRecord(mainSong.wavPath.data(), static_cast<DWORD>(mainSong.wavPath.size()), kWavFilter,
+                     mainSong.folder.data(), OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR);
+    if (!GetSaveFileNameA(&record)) return std::nullopt;
+    return record.nFileOffset;
+}
+
+// Names inside the song's folder (or below it) are shown relative to it, since stacking joins
+// the folder and the edit's text.
+bool InFolder(const std::string& path, const std::string& folder) {
+    return path.size() > folder.size() &&
+           CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path.data(), static_cast<int>(folder.size()),
+                          folder.data(), static_cast<int>(folder.size())) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+void OpenSong() {
+    const auto keptPath = mainSong.path;
+    const auto keptFolder = mainSong.folder;
+    mainSong.path.fill('\0');
+    mainSong.folder.fill('\0');
+    auto restore = [&] {
+        mainSong.path = keptPath;
+        mainSong.folder = keptFolder;
+    };
+    if (!ChooseMidiFile()) return restore();
+    if (!LoadSong(mainSong.path.data(), mainSong, tracks)) {
+        // Told, so that the previous song, still shown, is not taken for the chosen one.
+        Tell(kNotASongFormat, TextOf(mainSong.path));
+        return restore();
+    }
+    mainSong.ResetConductor();
+    mainSong.title.fill('\0');
+    for (TrackInfo& track : tracks) track.selected = 0;
+    // A song without a title must not keep the previous one's.
+    SetWindowTextA(controls.songTitleLabel, "");
+    ScanTracks(mainSong, tracks);
+    displayMode = 0;
+    trackPage = 0;
+    tracks[0].selected = 1;
+    RefreshTrackPage();
+    const std::string path = TextOf(mainSong.path);
+    SetWindowTextA(controls.songFileLabel, path.substr(TextOf(mainSong.folder).size()).c_str());
+    BuildBarLines(mainSong, tracks);
+    BuildSongPicture();
+}
+
+void ChooseWavName() {
+    const std::optional<std::size_t> nameOffset = ChooseWavFile();
+    if (!nameOffset) return;
+    const std::string path = TextOf(mainSong.wavPath);
+    const std::string folder = TextOf(mainSong.folder);
+    if (InFolder(path, folder)) {
+        SetWindowTextA(controls.wavNameEdit, path.substr(folder.size()).c_str());
+        return;
+    }
+    // The job's file always lies in the song's folder: keep the name, and say so.
+    SetWindowTextA(controls.wavNameEdit, path.substr(std::min(*nameOffset, path.size())).c_str());
+    engine::ShowMessageBox(mainWindow, kOtherFolderText, kNoticeCaption, MB_OK);
+}
+
+}  // namespace solvena::app
