@@ -54,6 +54,13 @@ protected:
                       const std::vector<std::string>& values = {});
 };
 
+// A text followed by a number (kept out of operator+, where gcc 12 warns about its own copy).
+inline std::string Numbered(const char* text, long long number) {
+    std::string out = text;
+    out += std::to_string(number);
+    return out;
+}
+
 // Lines of a loopback device file.
 inline constexpr char kStudio[] = "midiout Virtual Synth\nwavein Virtual Loop\n";
 

@@ -21,13 +21,6 @@
 namespace uidriver {
 namespace {
 
-// A text followed by a number (kept out of operator+, where gcc 12 warns about its own copy).
-std::string Numbered(const char* text, long long number) {
-    std::string out = text;
-    out += std::to_string(number);
-    return out;
-}
-
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream bytes;
