@@ -137,6 +137,18 @@ TEST_F(SongPages, MarkersFollowTheBarEdits) {
     }
     ASSERT_TRUE(SetEdit(Control("endBarEdit"), "12"));
     EXPECT_EQ(Marker(1).left, XOfTick(21120));
+
+    // A second song's picture replaces the first one's windows: two bars per track, two markers.
+    auto pictureWindows = [&](int id) {
+        int count = 0;
+        for (HWND child : ChildrenOf(Main())) count += IdOf(child) == id && SameClass(child, "Static") ? 1 : 0;
+        return count;
+    };
+    EXPECT_EQ(pictureWindows(1) + pictureWindows(2), 2 * 7);
+    ASSERT_TRUE(ShowPage(0));
+    ASSERT_TRUE(OpenSong(Put("three.mid", ManyTrackSong(3))));
+    EXPECT_EQ(pictureWindows(1) + pictureWindows(2), 2 * 3);
+    EXPECT_EQ(pictureWindows(kMarkerId), 2);
 }
 
 TEST_F(SongPages, EveryRefusalAndQuestionOfStacking) {
