@@ -29,6 +29,8 @@ using enum FontRole;
 constexpr DWORD kShown = WS_VISIBLE;
 constexpr DWORD kHidden = 0;
 constexpr DWORD kDeviceCombo = WS_VSCROLL | CBS_DROPDOWNLIST | CBS_AUTOHSCROLL;
+// The job progress bar counts in thousandths, as the run reports them.
+constexpr LPARAM kJobProgressRange = 1000;
 
 // Track rows: the left column holds toggles 0-7, the right one 8-15, 35 pixels apart.
 ControlRow TrackToggle(int i) {
@@ -139,6 +141,10 @@ const ControlRow kRunModeRows[] = {
      &controls.busyFrame},
     {"STATIC", "", nullptr, kHidden, 215, 150, 140, 20, kUnhandledId, kNormal, kRunMode, &controls.progressLabel},
     {"BUTTON", "キャンセル", nullptr, kHidden, 220, 200, 60, 20, kCancelId, kSmall, kRunMode, &controls.cancelButton},
+    // The job's clock and progress, above and below the progress text where the frame is bare.
+    {PROGRESS_CLASSA, nullptr, nullptr, kHidden | PBS_SMOOTH, 215, 128, 140, 14, kUnhandledId, kNone, kRunMode,
+     &controls.jobProgressBar},
+    {"STATIC", "", nullptr, kHidden, 215, 174, 140, 18, kUnhandledId, kNormal, kRunMode, &controls.jobTimeLabel},
 };
 const ControlRow kLogoRow =
     {"STATIC", "", nullptr, kHidden | SS_BITMAP, 54, 100, 360, 180, kUnhandledId, kNone, kVersionPage, &controls.logoImage};
@@ -234,7 +240,10 @@ void BuildMainWindow(HWND window, HINSTANCE instance) {
     CreateRows(kRecordingPageRows, window, instance);
     CreateRows(kBottomRows, window, instance);
     CreateRows(kDevicePageRows, window, instance);
+    common.dwICC = ICC_PROGRESS_CLASS;
+    InitCommonControlsEx(&common);
     CreateRows(kRunModeRows, window, instance);
+    SendMessageA(controls.jobProgressBar, PBM_SETRANGE32, 0, kJobProgressRange);
     CreateRow(kLogoRow, window, instance);
     SendMessageA(controls.logoImage, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logoBitmap));
     CreateRow(kVersionTextRow, window, instance);

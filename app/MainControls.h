@@ -76,6 +76,8 @@ struct MainControls {
     HWND busyFrame = nullptr;
     HWND progressLabel = nullptr;
     HWND cancelButton = nullptr;
+    HWND jobProgressBar = nullptr;
+    HWND jobTimeLabel = nullptr;
 };
 
 extern MainControls controls;

@@ -20,6 +20,11 @@ void SetProgressText(const char* text) { SetWindowTextA(controls.progressLabel, 
 
 void SetCancelText(const char* text) { SetWindowTextA(controls.cancelButton, text); }
 
+void SetJobProgress(const char* timeText, int permille) {
+    SetWindowTextA(controls.jobTimeLabel, timeText);
+    SendMessageA(controls.jobProgressBar, PBM_SETPOS, static_cast<WPARAM>(permille), 0);
+}
+
 void DisableLoadList() { EnableWindow(controls.loadListButton, FALSE); }
 
 }  // namespace
@@ -30,6 +35,8 @@ void EnterRunMode() {
     ShowWindow(controls.busyFrame, SW_SHOW);
     ShowWindow(controls.progressLabel, SW_SHOW);
     ShowWindow(controls.cancelButton, SW_SHOW);
+    ShowWindow(controls.jobProgressBar, SW_SHOW);
+    ShowWindow(controls.jobTimeLabel, SW_SHOW);
     EnableWindow(controls.tabControl, FALSE);
 }
 
@@ -40,6 +47,7 @@ void InstallMainWindowLink() {
     link.enterRunMode = EnterRunMode;
     link.setProgressText = SetProgressText;
     link.setCancelText = SetCancelText;
+    link.setJobProgress = SetJobProgress;
     link.disableLoadList = DisableLoadList;
     engine::SetMainWindowLink(link);
 }

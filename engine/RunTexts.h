@@ -4,6 +4,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "engine/LevelMeter.h"
 
 namespace solvena {
 
@@ -47,5 +50,27 @@ std::string JobFailureText(JobFailure failure, std::int32_t position, std::int32
 std::string WavCutText(const std::string& wavPath);
 // Writing the WAV file failed (a full disk, a removed drive); it keeps what was written.
 std::string WavWriteFailedText(const std::string& wavPath);
+
+// Run mode's clock for the job being recorded: "m:ss / m:ss", elapsed and expected.
+std::string RunTimeText(std::uint64_t elapsedSeconds, std::uint64_t expectedSeconds);
+// How far the job is, 0 to 1000; a job expected to take no time is full at once.
+int JobProgressPermille(std::uint64_t elapsedMs, std::uint64_t expectedMs);
+
+// A peak in dBFS with one decimal ("-12.3", "0.0"); "-∞" for pure silence.
+std::string DbfsText(double dbfs);
+// The level column of a recorded job: "無音", "クリップ n" or its peak ("-12.3dB").
+std::string LevelCellText(const RecordingLevels& levels);
+
+inline constexpr char kRunReportCaption[] = "録音結果";
+
+struct RecordedJob {
+    std::int32_t position = 0;
+    std::string wavPath;
+    RecordingLevels levels;
+};
+
+// The message at the end of a run: every recording that is silent or clipped, with its numbers.
+// Empty when all of them are fine.
+std::string RunReportText(const std::vector<RecordedJob>& recorded, std::int32_t jobCount);
 
 }  // namespace solvena

@@ -44,8 +44,13 @@ constexpr std::array<ButtonRow, 3> kButtons{{
     {"録音", 360, 268, 40, 16, kRecordId},
 }};
 
-// Image list order is the icon number a row shows: on, off, recording, recorded.
-constexpr std::array<const char*, 4> kRowIconNames{"ONICON", "OFFICON", "RECICON", "FINICON"};
+// Image list order is the icon number a row shows: on, off, recording, recorded, and recorded
+// but silent or clipped.
+constexpr std::array<const char*, 5> kRowIconNames{"ONICON", "OFFICON", "RECICON", "FINICON", "CHKICON"};
+
+// After the job's own columns: the level of its recording, written when the job is done.
+constexpr JobColumn kLevelColumn{"レベル", 80};
+constexpr int kLevelColumnIndex = static_cast<int>(kJobColumnCount);
 
 HWND JobListOf(HWND window) { return window != nullptr ? GetDlgItem(window, kJobListId) : nullptr; }
 
@@ -85,10 +90,17 @@ void AddColumns(HWND list) {
         column.iSubItem = static_cast<int>(i);
         SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
     }
+    LVCOLUMNA level{};
+    level.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    level.fmt = LVCFMT_LEFT;
+    level.cx = kLevelColumn.width;
+    level.pszText = const_cast<char*>(kLevelColumn.heading);
+    level.iSubItem = kLevelColumnIndex;
+    SendMessageA(list, LVM_INSERTCOLUMNA, kLevelColumnIndex, reinterpret_cast<LPARAM>(&level));
 }
 
 void AttachRowIcons(HWND list, HINSTANCE instance) {
-    HIMAGELIST images = ImageList_Create(kRowIconSize, kRowIconSize, ILC_COLOR16, 4, 4);
+    HIMAGELIST images = ImageList_Create(kRowIconSize, kRowIconSize, ILC_COLOR16, kRowIconNames.size(), 4);
     if (images == nullptr) return;
     for (const char* name : kRowIconNames) {
         auto icon = static_cast<HICON>(LoadImageA(instance, name, IMAGE_ICON, kRowIconSize, kRowIconSize, 0));
@@ -206,7 +218,7 @@ LRESULT CALLBACK ListWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         case WM_COMMAND:
             if (OnCommand(window, LOWORD(wParam))) return 0;
             break;
-        case WM_TIMER: OnTailTimer(window); return 0;
+        case WM_TIMER: OnRunTimer(window, static_cast<UINT_PTR>(wParam)); return 0;
         case devices::kMmMomPositionCb: OnStreamPositionMessage(window, lParam); return 0;
         case devices::kMmMomDone: OnStreamDoneMessage(window); return 0;
         case devices::kMmWimData: OnCaptureDataMessage(lParam); return 0;
@@ -219,6 +231,16 @@ LRESULT CALLBACK ListWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 void InstallJobRowHooks() { SetJobRowHooks({InsertRowHook, DeleteRowHook, ShowWindowHook}); }
 
 void SetRowIcon(int row, int icon) { SetRowItem(JobListOf(jobStackWindow), row, icon); }
+
+void SetRowLevelText(int row, const std::string& text) {
+    HWND list = JobListOf(jobStackWindow);
+    if (list == nullptr || row < 0 || row >= static_cast<int>(kMaxJobs)) return;
+    std::string cellText = text;
+    LVITEMA cell{};
+    cell.iSubItem = kLevelColumnIndex;
+    cell.pszText = cellText.data();
+    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+}
 
 void DestroyJobListImageList() {
     if (jobStackWindow == nullptr || !IsWindow(jobStackWindow)) return;

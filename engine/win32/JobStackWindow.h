@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace solvena::engine {
 
 // The job stack window (created hidden at start-up; lives until the process ends).
@@ -15,8 +17,11 @@ LRESULT CALLBACK ListWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 // to the window in jobStackWindow. Called once after the window exists.
 void InstallJobRowHooks();
 
-// Gives row i icon 0 (on), 1 (off), 2 (recording) or 3 (recorded); the row loses its selection.
+// Gives row i icon 0 (on), 1 (off), 2 (recording), 3 (recorded) or 4 (recorded, but silent or
+// clipped); the row loses its selection.
 void SetRowIcon(int row, int icon);
+// The text of row i's level column.
+void SetRowLevelText(int row, const std::string& text);
 
 // The main window's destruction destroys the list's image list.
 void DestroyJobListImageList();

@@ -13,6 +13,8 @@ struct MainWindowLink {
     void (*enterRunMode)() = nullptr;
     void (*setProgressText)(const char* text) = nullptr;
     void (*setCancelText)(const char* text) = nullptr;
+    // The job being recorded: "m:ss / m:ss" and how far it is (0 to 1000).
+    void (*setJobProgress)(const char* timeText, int permille) = nullptr;
     // A run has begun: no job list may be loaded any more.
     void (*disableLoadList)() = nullptr;
 };

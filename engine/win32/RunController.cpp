@@ -9,9 +9,12 @@
 #include "engine/win32/MainWindowLink.h"
 #include "engine/win32/Playback.h"
 #include "engine/win32/Prompts.h"
+#include "engine/win32/WavFile.h"
 #include "jobs/RecordingJob.h"
 #include "song/SongLoader.h"
 #include "song/SongState.h"
+
+#include <vector>
 
 namespace solvena::engine {
 
@@ -19,6 +22,8 @@ namespace {
 
 constexpr int kRecordingIcon = 2;
 constexpr int kRecordedIcon = 3;
+// Recorded, but silent or clipped: a file to listen to before trusting it.
+constexpr int kCheckRecordingIcon = 4;
 // A job that was not recorded shows the off icon; it stays switched on, so a saved list still
 // records it next time.
 constexpr int kNotRecordedIcon = 1;
@@ -30,6 +35,16 @@ int tailPhase = 0;
 bool runStarted = false;
 bool runModeEntered = false;
 bool currentJobFailed = false;
+bool reportShown = false;
+
+// The levels of every recording this run has completed, in run order.
+std::vector<RecordedJob> recordedJobs;
+
+// The current job's clock: from its capture's start to its stop.
+ULONGLONG clockStartMs = 0;
+ULONGLONG clockStoppedMs = 0;
+bool clockRunning = false;
+std::uint64_t expectedMs = 0;
 
 const MainWindowLink& Link() { return CurrentMainWindowLink(); }
 
@@ -61,11 +76,61 @@ PreRunHost SystemHost() {
     return host;
 }
 
+// ---- the job's clock and levels ----
+
+std::uint64_t ElapsedMs() {
+    const ULONGLONG until = clockRunning ? GetTickCount64() : clockStoppedMs;
+    return until > clockStartMs ? until - clockStartMs : 0;
+}
+
+void ShowJobClock() {
+    if (Link().setJobProgress == nullptr) return;
+    const std::uint64_t elapsed = ElapsedMs();
+    Link().setJobProgress(RunTimeText(elapsed / 1000, expectedMs / 1000).c_str(),
+                          JobProgressPermille(elapsed, expectedMs));
+}
+
+void StartJobClock(HWND window) {
+    const std::int32_t seconds = CurrentJob().expectedSeconds;
+    expectedMs = seconds > 0 ? static_cast<std::uint64_t>(seconds) * 1000 : 0;
+    clockStartMs = GetTickCount64();
+    clockRunning = true;
+    ShowJobClock();
+    SetTimer(window, kClockTimer, kClockPeriodMs, nullptr);
+}
+
+// The capture has stopped: the clock stands, and the file's levels are kept for the report.
+void EndRecording() {
+    StopCapture();
+    if (clockRunning) {
+        clockStoppedMs = GetTickCount64();
+        clockRunning = false;
+        ShowJobClock();
+    }
+    RecordedJob recorded;
+    recorded.position = currentJob;
+    recorded.wavPath = TextOf(CurrentJob().wavPath);
+    recorded.levels = WavLevels();
+    recordedJobs.push_back(recorded);
+    SetRowLevelText(currentJob, LevelCellText(recorded.levels));
+}
+
+bool LastRecordingNeedsCheck() {
+    if (recordedJobs.empty() || recordedJobs.back().position != currentJob) return false;
+    const RecordingLevels& levels = recordedJobs.back().levels;
+    return IsSilent(levels) || IsClipped(levels);
+}
+
 // ---- one job ----
 
 void Finish() {
+    KillTimer(jobStackWindow, kClockTimer);
     SetProgress(kRunFinishedText);
     if (Link().setCancelText != nullptr) Link().setCancelText(kCloseText);
+    if (reportShown) return;
+    reportShown = true;
+    const std::string report = RunReportText(recordedJobs, jobCount);
+    if (!report.empty()) ShowMessageBox(jobStackWindow, report.c_str(), kRunReportCaption, MB_OK | MB_ICONWARNING);
 }
 
 void TellJobFailed(JobFailure failure) {
@@ -130,6 +195,7 @@ JobStart StartJob(HWND window) {
         SkipFailedJob(JobFailure::playbackFailed);
         return JobStart::skipped;
     }
+    StartJobClock(window);
     return JobStart::recording;
 }
 
@@ -157,7 +223,7 @@ void StartTail(HWND window) {
 // Playback broke off: the WAV file is completed with what was recorded and the run moves on.
 void AbandonCurrentJob(HWND window) {
     EndPlayback();
-    StopCapture();
+    EndRecording();
     currentJobFailed = true;
     const RecordingJob& job = CurrentJob();
     DeferMessage(window,
@@ -187,7 +253,9 @@ void OnRecordCommand(HWND window) {
 
 void OnNextJobCommand(HWND window) {
     if (!runStarted || currentJob >= jobCount) return;
-    SetRowIcon(currentJob, currentJobFailed ? kNotRecordedIcon : kRecordedIcon);
+    SetRowIcon(currentJob, currentJobFailed       ? kNotRecordedIcon
+                           : LastRecordingNeedsCheck() ? kCheckRecordingIcon
+                                                       : kRecordedIcon);
     currentJobFailed = false;
     ++currentJob;
     StartOrContinue(window);
@@ -196,7 +264,7 @@ void OnNextJobCommand(HWND window) {
 void OnTailTimer(HWND window) {
     switch (tailPhase) {
         case 0:
-            StopCapture();
+            EndRecording();
             tailPhase = 1;
             break;
         case 1:
@@ -212,6 +280,14 @@ void OnTailTimer(HWND window) {
     }
 }
 
+void OnRunTimer(HWND window, UINT_PTR timer) {
+    if (timer == kClockTimer) {
+        ShowJobClock();
+    } else {
+        OnTailTimer(window);
+    }
+}
+
 void OnStreamPositionMessage(HWND window, LPARAM header) { OnPlaybackProgress(window, OnStreamPosition(header)); }
 
 void OnStreamDoneMessage(HWND window) { OnPlaybackProgress(window, OnStreamBufferDone()); }
@@ -219,6 +295,7 @@ void OnStreamDoneMessage(HWND window) { OnPlaybackProgress(window, OnStreamBuffe
 void OnCaptureDataMessage(LPARAM header) { OnCaptureData(header); }
 
 void StopRunOnExit() {
+    if (jobStackWindow != nullptr) KillTimer(jobStackWindow, kClockTimer);
     EndPlayback();
     StopCapture();
 }
@@ -232,6 +309,9 @@ void ResetRun() {
     runStarted = false;
     runModeEntered = false;
     currentJobFailed = false;
+    reportShown = false;
+    recordedJobs.clear();
+    clockRunning = false;
 }
 
 }  // namespace solvena::engine

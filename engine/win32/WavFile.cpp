@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/CaptureLimits.h"
+#include "engine/LevelMeter.h"
 #include "engine/RunTexts.h"
 #include "engine/win32/Prompts.h"
 
@@ -29,6 +30,7 @@ std::uint16_t blockAlign = 1;
 std::uint64_t dataBytes = 0;
 bool writeFailed = false;
 bool cutTold = false;
+LevelMeter levelMeter;
 
 // The format record as the file stores it: seven little-endian fields, 18 bytes.
 std::array<std::uint8_t, kFormatChunkSize> FormatBytes(const devices::WaveFormat& format) {
@@ -82,6 +84,7 @@ bool OpenWavFile(const std::string& path, const devices::WaveFormat& format, HWN
     dataBytes = 0;
     writeFailed = false;
     cutTold = false;
+    levelMeter.Start(format.bitsPerSample);
     std::vector<char> name(path.begin(), path.end());
     name.push_back('\0');
     wavFile = mmioOpenA(name.data(), nullptr, MMIO_CREATE | MMIO_WRITE);
@@ -112,7 +115,11 @@ void AppendToWavFile(const std::uint8_t* bytes, std::uint32_t count) {
     }
     if (take == 0) return;
     const LONG written = mmioWrite(wavFile, reinterpret_cast<const char*>(bytes), static_cast<LONG>(take));
-    if (written > 0) dataBytes += static_cast<std::uint32_t>(written);
+    if (written > 0) {
+        dataBytes += static_cast<std::uint32_t>(written);
+        // What the file holds is what is judged, so a cut or a failed write is measured as written.
+        levelMeter.Add(bytes, static_cast<std::size_t>(written));
+    }
     if (written != static_cast<LONG>(take)) {
         // Later writes could land after a gap; the file keeps what came before the failure.
         writeFailed = true;
@@ -137,5 +144,7 @@ void CompleteWavFile() {
 bool WavFileOpen() { return wavFile != nullptr; }
 
 std::uint64_t WavDataBytes() { return dataBytes; }
+
+RecordingLevels WavLevels() { return levelMeter.Levels(); }
 
 }  // namespace solvena::engine

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/DeviceSeam.h"
+#include "engine/LevelMeter.h"
 
 namespace solvena::engine {
 
@@ -23,5 +24,7 @@ void CompleteWavFile();
 
 bool WavFileOpen();
 std::uint64_t WavDataBytes();
+// The levels of the samples written to the current (or last) file since it was opened.
+RecordingLevels WavLevels();
 
 }  // namespace solvena::engine

@@ -33,6 +33,7 @@ INDIGO_BOTTOM = (34, 44, 128)
 WHITE = (255, 255, 255)
 ORANGE = (255, 80, 0)
 AMBER = (255, 170, 30)
+AMBER_DARK = (176, 104, 0)
 GREEN = (38, 166, 74)
 GREEN_DARK = (18, 110, 46)
 RED = (226, 36, 36)
@@ -488,6 +489,16 @@ def make_finished_icon(size):
     return cv.rgba()
 
 
+def make_check_icon(size):
+    """A recording to listen to again (silent or clipped): an amber warning triangle."""
+    cv = Canvas(size, size, 16, 16, ss=8)
+    cv.fill(polygon([(8, 0.6), (15.6, 14.8), (0.4, 14.8)]), AMBER_DARK)
+    cv.fill(polygon([(8, 2.6), (14.0, 13.7), (2.0, 13.7)]), AMBER)
+    cv.fill(round_rect(7.0, 5.2, 9.0, 10.2, 0.9), INK)
+    cv.fill(circle(8, 12.0, 1.05), INK)
+    return cv.rgba()
+
+
 # The button pictures, drawn in the 30 x 24 they are shown at.
 
 def draw_open_folder(cv):
@@ -616,6 +627,7 @@ def main():
     write("officon.ico", icon([(16, make_switch_icon(16, False)), (12, make_switch_icon(12, False))]))
     write("recicon.ico", icon([(16, make_record_icon(16)), (12, make_record_icon(12))]))
     write("finicon.ico", icon([(16, make_finished_icon(16)), (12, make_finished_icon(12))]))
+    write("chkicon.ico", icon([(16, make_check_icon(16)), (12, make_check_icon(12))]))
     for name, (w, h), draw in (("btn_open.bmp", (40, 30), draw_open_folder),
                                ("btn_chk.bmp", (38, 30), draw_check),
                                ("btn_ctr.bmp", (40, 30), draw_sliders)):

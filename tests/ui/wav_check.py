@@ -11,11 +11,13 @@
                                                  after tick END among the tracks TRACKS ("0,1,3")
     wav_check.py --out RESULT lost REPORT        frames the loopback devices lost (their report file)
     wav_check.py --out RESULT same FILE FILE     whether two files hold the same bytes
+    wav_check.py --out RESULT levels WAV         peak in dBFS over every sample, and samples at full scale
 
 Each writes "key value" lines to RESULT (through a temporary file, so the file appears whole) and
 ends with "end". The caller (the UI scenarios under Wine) waits for RESULT.
 """
 
+import math
 import os
 import struct
 import sys
@@ -231,6 +233,18 @@ def main(argv):
             lines = [line.split() for line in open(args[0]).read().splitlines() if line.strip()]
             captures = [int(words[3]) for words in lines if len(words) == 4 and words[2] == "lost"]
             result.update(captures=len(captures), lost=sum(captures))
+        elif command == "levels":
+            with wave.open(args[0], "rb") as w:
+                width, raw = w.getsampwidth(), w.readframes(w.getnframes())
+            if width == 1:
+                values = [b - 128 for b in raw]
+            else:
+                values = [int.from_bytes(raw[i:i + width], "little", signed=True)
+                          for i in range(0, len(raw) - width + 1, width)]
+            full = 1 << (8 * width - 1)
+            peak = max((abs(v) for v in values), default=0)
+            result.update(peak_dbfs="%.1f" % (20 * math.log10(peak / full)) if peak else "-inf",
+                          clipped=sum(1 for v in values if abs(v) >= full - 1))
         elif command == "same":
             result["same"] = int(open(args[0], "rb").read() == open(args[1], "rb").read())
         else:

@@ -177,8 +177,8 @@ TEST_F(JobStackWindow, CreationBuildsTheListColumnsButtonsAndIcons) {
     };
     const Heading headings[] = {{L"MIDI", 100},    {L"Wav", 100},    {L"sample/sec", 60},
                                 {L"bitrate", 40},  {L"ch", 40},      {L"track", 80},
-                                {L"予想時間", 40}, {L"サイズ", 40},  {L"残響時間", 40}};
-    for (int i = 0; i < 10; ++i) {
+                                {L"予想時間", 40}, {L"サイズ", 40},  {L"残響時間", 40}, {L"レベル", 80}};
+    for (int i = 0; i < 11; ++i) {
         SCOPED_TRACE(i);
         char text[64] = {};
         LVCOLUMNA column{};
@@ -186,8 +186,8 @@ TEST_F(JobStackWindow, CreationBuildsTheListColumnsButtonsAndIcons) {
         column.pszText = text;
         column.cchTextMax = sizeof text;
         const bool found = SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
-        if (i == 9) {
-            EXPECT_FALSE(found) << "nine columns only";
+        if (i == 10) {
+            EXPECT_FALSE(found) << "the job's nine columns and its level only";
             break;
         }
         ASSERT_TRUE(found);
@@ -215,7 +215,7 @@ TEST_F(JobStackWindow, CreationBuildsTheListColumnsButtonsAndIcons) {
 
     auto images = reinterpret_cast<HIMAGELIST>(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
     ASSERT_NE(images, nullptr);
-    ASSERT_EQ(ImageList_GetImageCount(images), 4);
+    ASSERT_EQ(ImageList_GetImageCount(images), 5);
     int cx = 0, cy = 0;
     ImageList_GetIconSize(images, &cx, &cy);
     EXPECT_EQ(cx, 12);
@@ -340,7 +340,7 @@ TEST_F(JobStackWindow, RowIconsChangeOnlyForRowsAndIconsThatExist) {
     EXPECT_EQ(Icon(1), 3);
     EXPECT_EQ(Cell(0, 0), "a.mid");
 
-    engine::SetRowIcon(0, 4);
+    engine::SetRowIcon(0, 5);
     engine::SetRowIcon(1, -1);
     engine::SetRowIcon(-1, 0);
     engine::SetRowIcon(static_cast<int>(kMaxJobs), 0);

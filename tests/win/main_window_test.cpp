@@ -234,6 +234,8 @@ std::vector<Wanted> WantedControls() {
         {&controls.busyFrame, "Button", "", 0, 3, 32, 494, 350, 240, kNone, kRun, false},
         {&controls.progressLabel, "Static", "", 0, 215, 150, 140, 20, 240, kNormal, kRun, true},
         {&controls.cancelButton, "Button", "キャンセル", 0, 220, 200, 60, 20, 37, kSmall, kRun, true},
+        {&controls.jobProgressBar, "msctls_progress32", nullptr, PBS_SMOOTH, 215, 128, 140, 14, 240, kNone, kRun, true},
+        {&controls.jobTimeLabel, "Static", "", 0, 215, 174, 140, 18, 240, kNormal, kRun, true},
     };
     const char* const modes[] = {"ch", "inst", "part", "size"};
     for (int k = 0; k < 4; ++k) {

@@ -1,5 +1,7 @@
 #include "MainWindowLayout.h"
 
+#include <commctrl.h>
+
 namespace uidriver {
 
 const char* const kPageNames[4] = {"トラック", "録音位置", "デバイス設定", "バージョン情報"};
@@ -90,6 +92,9 @@ std::vector<ExpectedControl> Build() {
     c.push_back(PushButton("busyFrame", "", 3, 32, 494, 350, 240, false, true, kRunMode));
     c.push_back(Label("progressLabel", "", 215, 150, 140, 20, false, false, kRunMode));
     c.push_back(PushButton("cancelButton", "キャンセル", 220, 200, 60, 20, 37, false, false, kRunMode));
+    c.push_back({"jobProgressBar", "msctls_progress32", std::nullopt, 215, 128, 140, 14, 240, PBS_SMOOTH, PBS_SMOOTH,
+                 false, false, kRunMode});
+    c.push_back(Label("jobTimeLabel", "", 215, 174, 140, 18, false, false, kRunMode));
     // An SS_BITMAP static takes the size of the picture it is given: "LOGO_E" loaded at 392 x 146.
     c.push_back({"logoImage", "Static", AnsiText(""), 54, 100, 392, 146, 240, SS_TYPEMASK, SS_BITMAP, false, false, 3});
     c.push_back({"versionText", "Static", std::nullopt, 54, 260, 392, 100, 240, SS_TYPEMASK, SS_CENTER, false, false,

@@ -89,7 +89,8 @@ bool RecordingRun::SetEdit(HWND edit, const std::string& text) {
     return ::testing::AssertionSuccess();
 }
 
-RunLog RecordingRun::RecordAndFollow(DWORD timeoutMs, const std::function<int(const SeenMessageBox&)>& answer) {
+RunLog RecordingRun::RecordAndFollow(DWORD timeoutMs, const std::function<int(const SeenMessageBox&)>& answer,
+                                     bool leaveReportOpen) {
     RunLog log;
     HWND label = Control("progressLabel");
     if (!Click(GetDlgItem(JobStack(), kRecordButtonId))) return log;
@@ -105,6 +106,9 @@ RunLog RecordingRun::RecordAndFollow(DWORD timeoutMs, const std::function<int(co
         if (!text.bytes.empty() && (log.progress.empty() || !(log.progress.back() == text))) log.progress.push_back(text);
         if (text == AnsiText(kFinished)) {
             log.finished = true;
+            // The program shows its report straight after the finish text, or not at all.
+            log.report = WaitForMessageBox(Run().processId(), 1000);
+            if (log.report && !leaveReportOpen) AnswerMessageBox(*log.report, IDOK);
             break;
         }
         Sleep(20);

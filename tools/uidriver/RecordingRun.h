@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ struct RunLog {
     std::vector<AnsiText> progress;    // each new text of the progress label, in order
     std::vector<SeenMessageBox> boxes;  // every box the run showed, in order
     bool finished = false;              // the finish text appeared
+    std::optional<SeenMessageBox> report;  // the box after the finish: recordings to redo
 };
 
 class RecordingRun : public Scenario {
@@ -42,8 +44,10 @@ protected:
     // 読込, answering the overwrite question with `answer`, then the open dialog with `path`.
     ::testing::AssertionResult LoadList(const std::string& path, int answer = IDYES);
     // Presses 録音 and follows the run until the finish text (or `timeoutMs`), answering every
-    // box with `answer` (default: its first button).
-    RunLog RecordAndFollow(DWORD timeoutMs, const std::function<int(const SeenMessageBox&)>& answer = {});
+    // box with `answer` (default: its first button). The report after the finish is answered
+    // with OK unless `leaveReportOpen`.
+    RunLog RecordAndFollow(DWORD timeoutMs, const std::function<int(const SeenMessageBox&)>& answer = {},
+                           bool leaveReportOpen = false);
 
     HWND JobList() const;
     std::vector<int> RowIcons();

@@ -1,0 +1,119 @@
+// How a run judges and reports its recordings: the level meter over every sample depth, and the
+// texts of run mode's clock, the level column and the report at the end.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "engine/LevelMeter.h"
+#include "engine/RunTexts.h"
+
+namespace solvena {
+namespace {
+
+struct MeterCase {
+    const char* name;
+    std::uint16_t bits;
+    std::vector<std::uint8_t> bytes;
+    double peakDbfs;  // -INFINITY for pure silence
+    std::uint64_t clipped;
+    bool silent;
+};
+
+TEST(LevelMeter, PeakClipsAndSilenceAtEveryDepth) {
+    const double inf = INFINITY;
+    const std::vector<MeterCase> cases = {
+        {"16-bit zeros", 16, {0, 0, 0, 0}, -inf, 0, true},
+        {"16-bit half scale, both signs", 16, {0x00, 0x40, 0x00, 0xC0}, -6.0206, 0, false},
+        {"16-bit extremes and the negative mirror", 16, {0xFF, 0x7F, 0x00, 0x80, 0x01, 0x80, 0xFE, 0x7F}, 0.0, 3, false},
+        {"16-bit 32 is just below -60 dBFS", 16, {32, 0}, -60.206, 0, true},
+        {"16-bit 33 is just above", 16, {33, 0}, -59.939, 0, false},
+        {"8-bit 128 is silence", 8, {128, 128}, -inf, 0, true},
+        {"8-bit half scale, both signs", 8, {192, 64}, -6.0206, 0, false},
+        {"8-bit extremes", 8, {255, 0, 1}, 0.0, 3, false},
+        {"24-bit half scale negative", 24, {0x00, 0x00, 0xC0}, -6.0206, 0, false},
+        {"24-bit extremes", 24, {0xFF, 0xFF, 0x7F, 0x00, 0x00, 0x80}, 0.0, 2, false},
+        {"32-bit quarter scale", 32, {0, 0, 0, 0x20}, -12.0412, 0, false},
+        {"32-bit most negative", 32, {0, 0, 0, 0x80}, 0.0, 1, false},
+    };
+    for (const MeterCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        LevelMeter meter;
+        meter.Start(c.bits);
+        meter.Add(c.bytes.data(), c.bytes.size());
+        const RecordingLevels levels = meter.Levels();
+        if (std::isinf(c.peakDbfs)) {
+            EXPECT_TRUE(std::isinf(levels.peakDbfs) && levels.peakDbfs < 0) << levels.peakDbfs;
+        } else {
+            EXPECT_NEAR(levels.peakDbfs, c.peakDbfs, 0.01);
+        }
+        EXPECT_EQ(levels.clipped, c.clipped);
+        EXPECT_EQ(levels.samples, c.bytes.size() / (c.bits / 8));
+        EXPECT_EQ(IsSilent(levels), c.silent);
+        EXPECT_EQ(IsClipped(levels), c.clipped > 0);
+    }
+}
+
+TEST(LevelMeter, SamplesSplitBetweenBuffersAreMeasuredWhole) {
+    // 24-bit: a loud sample whose bytes arrive in two pieces, then one in three.
+    const std::vector<std::uint8_t> bytes = {0x00, 0x00, 0x20, 0xFF, 0xFF, 0x7F, 0x10, 0x00, 0x00};
+    LevelMeter whole;
+    whole.Start(24);
+    whole.Add(bytes.data(), bytes.size());
+    for (std::size_t cut : {1u, 2u, 4u, 5u, 7u}) {
+        LevelMeter pieces;
+        pieces.Start(24);
+        pieces.Add(bytes.data(), cut);
+        pieces.Add(bytes.data() + cut, 1);
+        pieces.Add(bytes.data() + cut + 1, bytes.size() - cut - 1);
+        EXPECT_EQ(pieces.Levels().clipped, 1u) << "cut at " << cut;
+        EXPECT_EQ(pieces.Levels().samples, 3u);
+        EXPECT_DOUBLE_EQ(pieces.Levels().peakDbfs, whole.Levels().peakDbfs);
+    }
+    // A new recording forgets the last one, half sample included.
+    whole.Add(bytes.data(), 1);
+    whole.Start(16);
+    EXPECT_EQ(whole.Levels().samples, 0u);
+    EXPECT_TRUE(IsSilent(whole.Levels()));
+}
+
+TEST(RunTexts, ClockAndLevels) {
+    EXPECT_EQ(RunTimeText(0, 0), "0:00 / 0:00");
+    EXPECT_EQ(RunTimeText(65, 3600), "1:05 / 60:00");
+    const struct { std::uint64_t elapsed, expected; int permille; } bars[] = {
+        {0, 10000, 0}, {5000, 10000, 500}, {9999, 10000, 999}, {20000, 10000, 1000}, {0, 0, 1000}};
+    for (const auto& b : bars) EXPECT_EQ(JobProgressPermille(b.elapsed, b.expected), b.permille) << b.elapsed;
+
+    EXPECT_EQ(DbfsText(-INFINITY), "-∞");
+    EXPECT_EQ(DbfsText(-0.0003), "0.0");
+    EXPECT_EQ(DbfsText(-12.34), "-12.3");
+    EXPECT_EQ(LevelCellText({-72.0, 0, 100}), "無音");
+    EXPECT_EQ(LevelCellText({0.0, 5, 100}), "クリップ 5");
+    EXPECT_EQ(LevelCellText({-12.34, 0, 100}), "-12.3dB");
+}
+
+TEST(RunTexts, ReportNamesOnlyTheRecordingsToRedo) {
+    const std::vector<RecordedJob> fine = {{0, "C:\\a.wav", {-12.0, 0, 10}}};
+    EXPECT_EQ(RunReportText(fine, 1), "");
+
+    const std::vector<RecordedJob> mixed = {
+        {0, "C:\\a.wav", {-12.0, 0, 10}}, {1, "C:\\silent.wav", {-INFINITY, 0, 10}}, {2, "C:\\loud.wav", {0.0, 1234, 10}}};
+    const std::string report = RunReportText(mixed, 3);
+    EXPECT_EQ(report.find("a.wav"), std::string::npos);
+    EXPECT_NE(report.find("ジョブ 2/3: C:\\silent.wav\n  無音です (ピーク -∞ dBFS)"), std::string::npos) << report;
+    EXPECT_NE(report.find("ジョブ 3/3: C:\\loud.wav\n  音が割れています (クリップ 1234 サンプル, ピーク 0.0 dBFS)"),
+              std::string::npos)
+        << report;
+
+    // However many there are, the box stays readable: sixteen named, the rest counted.
+    std::vector<RecordedJob> many;
+    for (std::int32_t i = 0; i < 20; ++i) many.push_back({i, "x.wav", {-80.0, 0, 10}});
+    const std::string long_report = RunReportText(many, 20);
+    EXPECT_NE(long_report.find("ジョブ 16/20"), std::string::npos);
+    EXPECT_EQ(long_report.find("ジョブ 17/20"), std::string::npos);
+    EXPECT_NE(long_report.find("ほかに 4 件"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace solvena
