@@ -41,20 +41,21 @@ bool ParseOptions(int& argc, char** argv) {
     options.runsFolder = build + "\\ui-runs";
     options.shotsFolder = build + "\\screenshots";
     options.sourceFolder = build + "\\..\\..";
-    options.demoFolder = options.runsFolder + "\\demo";
     int kept = 1;
     for (int i = 1; i < argc; ++i) {
         if (TakeValue(argv[i], "--program=", &options.programExe) ||
             TakeValue(argv[i], "--runs=", &options.runsFolder) ||
             TakeValue(argv[i], "--shots=", &options.shotsFolder) ||
             TakeValue(argv[i], "--source=", &options.sourceFolder) ||
-            TakeValue(argv[i], "--demo=", &options.demoFolder)) {
+            TakeValue(argv[i], "--demo=", &options.demoFolder) ||
+            TakeValue(argv[i], "--package=", &options.packageFolder)) {
             continue;
         }
         argv[kept++] = argv[i];
     }
     argc = kept;
     argv[argc] = nullptr;
+    if (options.demoFolder.empty()) options.demoFolder = options.runsFolder + "\\demo";
     if (GetFileAttributesA(options.programExe.c_str()) == INVALID_FILE_ATTRIBUTES) {
         std::fprintf(stderr, "solvena_ui_tests: the program %s is missing\n", options.programExe.c_str());
         return false;

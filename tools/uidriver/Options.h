@@ -11,12 +11,13 @@ struct Options {
     std::string shotsFolder;  // screenshots (BMP)
     std::string sourceFolder;  // the source tree, for the checking scripts
     std::string demoFolder;    // where the demo recording leaves its song, WAV and pictures
+    std::string packageFolder;  // an unpacked release package; its scenarios skip without one
 };
 
 const Options& CurrentOptions();
-// Takes --program=, --runs=, --shots=, --source= and --demo= out of argv; the defaults are relative to this
-// driver (build/<preset>/tools/uidriver/): ../../app/solvena-loopback.exe, ../../ui-runs,
-// ../../screenshots, ../../../.. (the source tree) and ../../ui-runs/demo.
+// Takes --program=, --runs=, --shots=, --source=, --demo= and --package= out of argv; the defaults are
+// relative to this driver (build/<preset>/tools/uidriver/): ../../app/solvena-loopback.exe, ../../ui-runs,
+// ../../screenshots, ../../../.. (the source tree) and demo\ in the runs folder; no package.
 bool ParseOptions(int& argc, char** argv);
 
 }  // namespace uidriver

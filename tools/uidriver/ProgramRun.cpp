@@ -66,13 +66,22 @@ bool ProgramRun::Start(const std::string& name, const ProgramSetup& setup, const
         return false;
     }
 
+    // The working folder is the parent: the program must find its files beside itself, not here.
+    return Launch(exe, options.runsFolder, error);
+}
+
+bool ProgramRun::StartInPlace(const std::string& exe, const std::string& workingFolder, std::string* error) {
+    folder_ = exe.substr(0, exe.find_last_of('\\'));
+    return Launch(exe, workingFolder, error);
+}
+
+bool ProgramRun::Launch(const std::string& exe, const std::string& workingFolder, std::string* error) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     std::vector<char> commandLine(exe.size() + 3, '\0');
     std::snprintf(commandLine.data(), commandLine.size(), "\"%s\"", exe.c_str());
-    // The working folder is the parent: the program must find its files beside itself, not here.
     if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        options.runsFolder.c_str(), &startup, &info_)) {
+                        workingFolder.c_str(), &startup, &info_)) {
         info_ = {};
         *error = LastError("starting the program");
         return false;

@@ -1,6 +1,6 @@
 // One run of the program: a fresh folder with a copy of the executable and the files it reads
-// beside itself, the started process and its two top-level windows. The process never outlives
-// the object.
+// beside itself (or an executable started where it lies), the started process and its two
+// top-level windows. The process never outlives the object.
 #pragma once
 
 #include <windows.h>
@@ -26,6 +26,8 @@ public:
     // when empty) and waits until its main window is shown and start-up has finished. On failure
     // `error` says why.
     bool Start(const std::string& name, const ProgramSetup& setup, const std::string& exeName, std::string* error);
+    // Starts `exe` where it lies, with nothing copied or written beside it, and waits as Start does.
+    bool StartInPlace(const std::string& exe, const std::string& workingFolder, std::string* error);
 
     HANDLE process() const { return info_.hProcess; }
     DWORD processId() const { return info_.dwProcessId; }
@@ -39,6 +41,7 @@ public:
     bool CloseMainWindow(DWORD timeoutMs, DWORD* exitCode);
 
 private:
+    bool Launch(const std::string& exe, const std::string& workingFolder, std::string* error);
     void Stop();
 
     PROCESS_INFORMATION info_{};
