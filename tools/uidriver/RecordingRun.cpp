@@ -16,6 +16,7 @@ namespace {
 constexpr int kRecordButtonId = 14;
 constexpr int kJobListId = 1;
 constexpr char kFinished[] = "録音が終了しました。";
+constexpr char kReportCaption[] = "録音結果";
 
 }  // namespace
 
@@ -95,24 +96,33 @@ RunLog RecordingRun::RecordAndFollow(DWORD timeoutMs, const std::function<int(co
     HWND label = Control("progressLabel");
     if (!Click(GetDlgItem(JobStack(), kRecordButtonId))) return log;
     const ULONGLONG end = GetTickCount64() + timeoutMs;
+    auto notice = [&] {
+        const AnsiText text = TextOf(label);
+        if (!text.bytes.empty() && (log.progress.empty() || !(log.progress.back() == text))) log.progress.push_back(text);
+        log.finished = text == AnsiText(kFinished);
+    };
     while (GetTickCount64() < end && Run().Running()) {
         if (auto box = WaitForMessageBox(Run().processId(), 0)) {
+            // The report follows the finish text at once; it may be seen before the text is read.
+            if (box->caption == AnsiText(kReportCaption)) {
+                log.report = box;
+                notice();
+                break;
+            }
             log.boxes.push_back(*box);
             const int button = answer ? answer(*box) : (box->buttons.empty() ? IDOK : box->buttons.front());
             AnswerMessageBox(*box, button);
             continue;
         }
-        const AnsiText text = TextOf(label);
-        if (!text.bytes.empty() && (log.progress.empty() || !(log.progress.back() == text))) log.progress.push_back(text);
-        if (text == AnsiText(kFinished)) {
-            log.finished = true;
+        notice();
+        if (log.finished) {
             // The program shows its report straight after the finish text, or not at all.
             log.report = WaitForMessageBox(Run().processId(), 1000);
-            if (log.report && !leaveReportOpen) AnswerMessageBox(*log.report, IDOK);
             break;
         }
         Sleep(20);
     }
+    if (log.report && !leaveReportOpen) AnswerMessageBox(*log.report, IDOK);
     Settle(Main());
     return log;
 }

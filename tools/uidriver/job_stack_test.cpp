@@ -25,7 +25,7 @@ struct ExpectedColumn {
 
 const ExpectedColumn kColumns[] = {
     {"MIDI", 100},   {"Wav", 100},     {"sample/sec", 60}, {"bitrate", 40},  {"ch", 40},
-    {"track", 80},   {"予想時間", 40}, {"サイズ", 40},     {"残響時間", 40},
+    {"track", 80},   {"予想時間", 40}, {"サイズ", 40},     {"残響時間", 40}, {"レベル", 80},
 };
 
 struct ExpectedButton {
