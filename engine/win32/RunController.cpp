@@ -1,5 +1,7 @@
 #include "engine/win32/RunController.h"
 
+#include <vector>
+
 #include "engine/JobStream.h"
 #include "engine/PreRunChecks.h"
 #include "engine/RunTexts.h"
@@ -13,8 +15,6 @@
 #include "jobs/RecordingJob.h"
 #include "song/SongLoader.h"
 #include "song/SongState.h"
-
-#include <vector>
 
 namespace solvena::engine {
 
@@ -253,9 +253,13 @@ void OnRecordCommand(HWND window) {
 
 void OnNextJobCommand(HWND window) {
     if (!runStarted || currentJob >= jobCount) return;
-    SetRowIcon(currentJob, currentJobFailed       ? kNotRecordedIcon
-                           : LastRecordingNeedsCheck() ? kCheckRecordingIcon
-                                                       : kRecordedIcon);
+    int icon = kRecordedIcon;
+    if (currentJobFailed) {
+        icon = kNotRecordedIcon;
+    } else if (LastRecordingNeedsCheck()) {
+        icon = kCheckRecordingIcon;
+    }
+    SetRowIcon(currentJob, icon);
     currentJobFailed = false;
     ++currentJob;
     StartOrContinue(window);
