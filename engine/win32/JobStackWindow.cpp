@@ -80,23 +80,26 @@ HWND CreateJobList(HWND window, HINSTANCE instance) {
     return list;
 }
 
+void InsertColumn(HWND list, int index, const JobColumn& heading) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = heading.width;
+    column.pszText = const_cast<char*>(heading.heading);
+    column.iSubItem = index;
+    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+}
+
 void AddColumns(HWND list) {
-    for (std::size_t i = 0; i < kJobColumns.size(); ++i) {
-        LVCOLUMNA column{};
-        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-        column.fmt = LVCFMT_LEFT;
-        column.cx = kJobColumns[i].width;
-        column.pszText = const_cast<char*>(kJobColumns[i].heading);
-        column.iSubItem = static_cast<int>(i);
-        SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-    }
-    LVCOLUMNA level{};
-    level.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    level.fmt = LVCFMT_LEFT;
-    level.cx = kLevelColumn.width;
-    level.pszText = const_cast<char*>(kLevelColumn.heading);
-    level.iSubItem = kLevelColumnIndex;
-    SendMessageA(list, LVM_INSERTCOLUMNA, kLevelColumnIndex, reinterpret_cast<LPARAM>(&level));
+    for (std::size_t i = 0; i < kJobColumns.size(); ++i) InsertColumn(list, static_cast<int>(i), kJobColumns[i]);
+    InsertColumn(list, kLevelColumnIndex, kLevelColumn);
+}
+
+void SetCellText(HWND list, int row, int column, std::string text) {
+    LVITEMA cell{};
+    cell.iSubItem = column;
+    cell.pszText = text.data();
+    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
 }
 
 void AttachRowIcons(HWND list, HINSTANCE instance) {
@@ -179,10 +182,7 @@ void OnInsertRow(HWND window) {
     const auto row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     if (row < 0) return;
     for (std::size_t column = 1; column < texts.size(); ++column) {
-        LVITEMA cell{};
-        cell.iSubItem = static_cast<int>(column);
-        cell.pszText = texts[column].data();
-        SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+        SetCellText(list, row, static_cast<int>(column), texts[column]);
     }
 }
 
@@ -235,11 +235,7 @@ void SetRowIcon(int row, int icon) { SetRowItem(JobListOf(jobStackWindow), row, 
 void SetRowLevelText(int row, const std::string& text) {
     HWND list = JobListOf(jobStackWindow);
     if (list == nullptr || row < 0 || row >= static_cast<int>(kMaxJobs)) return;
-    std::string cellText = text;
-    LVITEMA cell{};
-    cell.iSubItem = kLevelColumnIndex;
-    cell.pszText = cellText.data();
-    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+    SetCellText(list, row, kLevelColumnIndex, text);
 }
 
 void DestroyJobListImageList() {
