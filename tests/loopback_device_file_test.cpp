@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "engine/FormatProbe.h"
-#include "engine/LoopbackDeviceFile.h"
+#include "loopback/LoopbackDeviceFile.h"
 
 namespace solvena::devices {
 namespace {

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "engine/FormatProbe.h"
-#include "engine/PcmFrame.h"
-#include "engine/VirtualCapture.h"
+#include "loopback/PcmFrame.h"
+#include "loopback/VirtualCapture.h"
 
 namespace solvena::devices {
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/FormatProbe.h"
-#include "engine/VirtualCapture.h"
+#include "loopback/VirtualCapture.h"
 #include "support/StreamRecords.h"
 
 namespace solvena::devices {

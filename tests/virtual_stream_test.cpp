@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/VirtualStream.h"
+#include "loopback/VirtualStream.h"
 #include "support/StreamRecords.h"
 
 namespace solvena::devices {

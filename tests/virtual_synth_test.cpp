@@ -7,7 +7,7 @@
 #include <numbers>
 #include <vector>
 
-#include "engine/VirtualSynth.h"
+#include "loopback/VirtualSynth.h"
 #include "support/StreamRecords.h"
 
 namespace solvena::devices {

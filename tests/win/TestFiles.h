@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/seam/Loopback.h"
+#include "loopback/seam/Loopback.h"
 
 namespace solvena::testfiles {
 

@@ -16,7 +16,7 @@
 #include "app/Settings.h"
 #include "app/Startup.h"
 #include "engine/FormatProbe.h"
-#include "engine/seam/Loopback.h"
+#include "loopback/seam/Loopback.h"
 
 namespace solvena {
 namespace {

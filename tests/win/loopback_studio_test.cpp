@@ -14,9 +14,9 @@
 
 #include "TestFiles.h"
 #include "engine/FormatProbe.h"
-#include "engine/PcmFrame.h"
-#include "engine/VirtualSynth.h"
-#include "engine/seam/Loopback.h"
+#include "loopback/PcmFrame.h"
+#include "loopback/VirtualSynth.h"
+#include "loopback/seam/Loopback.h"
 #include "tests/support/StreamRecords.h"
 
 namespace solvena::devices {

@@ -11,7 +11,7 @@
 #include "RunHarness.h"
 #include "engine/DeviceReports.h"
 #include "engine/RunTexts.h"
-#include "engine/seam/Loopback.h"
+#include "loopback/seam/Loopback.h"
 
 namespace solvena::testrun {
 namespace {

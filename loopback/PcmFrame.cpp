@@ -1,4 +1,4 @@
-#include "engine/PcmFrame.h"
+#include "loopback/PcmFrame.h"
 
 #include <algorithm>
 #include <cmath>

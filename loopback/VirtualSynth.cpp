@@ -1,4 +1,4 @@
-#include "engine/VirtualSynth.h"
+#include "loopback/VirtualSynth.h"
 
 #include <algorithm>
 #include <cmath>

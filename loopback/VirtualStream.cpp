@@ -1,4 +1,4 @@
-#include "engine/VirtualStream.h"
+#include "loopback/VirtualStream.h"
 
 #include <algorithm>
 

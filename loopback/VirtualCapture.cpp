@@ -1,10 +1,10 @@
-#include "engine/VirtualCapture.h"
+#include "loopback/VirtualCapture.h"
 
 #include <algorithm>
 #include <cmath>
 #include <span>
 
-#include "engine/PcmFrame.h"
+#include "loopback/PcmFrame.h"
 
 namespace solvena::devices {
 

@@ -47,9 +47,9 @@
 // (a number past the last device answers 2 first); the other calls look at the device of their
 // handle (an unknown or closed handle answers 5 first), as its lines were when it was opened.
 //
-// The devices play and record (engine/seam/LoopbackStudio.h): every MIDI OUT device plays into
-// one synthesizer (engine/VirtualSynth.h) on one clock, which every WAVE IN device records
-// (engine/VirtualCapture.h, engine/PcmFrame.h); stream timing is in engine/VirtualStream.h.
+// The devices play and record (loopback/seam/LoopbackStudio.h): every MIDI OUT device plays into
+// one synthesizer (loopback/VirtualSynth.h) on one clock, which every WAVE IN device records
+// (loopback/VirtualCapture.h, loopback/PcmFrame.h); stream timing is in loopback/VirtualStream.h.
 // Beyond the codes above, a device is open to one handle at a time (4 allocated); WAVE IN opens
 // only a format its lines accept and the studio can write (PCM, 1 or 2 channels of 8, 16, 24
 // or 32 bits; else 32); a time division must be 1-32767 ticks per quarter (else 11); a null

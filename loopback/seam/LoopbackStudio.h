@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "engine/DeviceSeam.h"
-#include "engine/LoopbackDeviceFile.h"
-#include "engine/VirtualCapture.h"
-#include "engine/VirtualStream.h"
-#include "engine/VirtualSynth.h"
+#include "loopback/LoopbackDeviceFile.h"
+#include "loopback/VirtualCapture.h"
+#include "loopback/VirtualStream.h"
+#include "loopback/VirtualSynth.h"
 
 namespace solvena::devices {
 

@@ -1,4 +1,4 @@
-#include "engine/LoopbackDeviceFile.h"
+#include "loopback/LoopbackDeviceFile.h"
 
 #include <algorithm>
 #include <array>

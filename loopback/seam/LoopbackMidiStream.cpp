@@ -1,6 +1,6 @@
 // The loopback MIDI OUT devices' stream calls: each open stream plays into the studio's synth.
 // The failure a device's file injects for a call is answered before anything else is done.
-#include "engine/seam/LoopbackStudio.h"
+#include "loopback/seam/LoopbackStudio.h"
 
 namespace solvena::devices {
 

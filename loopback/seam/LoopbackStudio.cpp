@@ -1,7 +1,7 @@
 // The loopback studio's clock, its device thread and the test hooks that look into it.
-#include "engine/seam/LoopbackStudio.h"
+#include "loopback/seam/LoopbackStudio.h"
 
-#include "engine/seam/Loopback.h"
+#include "loopback/seam/Loopback.h"
 
 namespace solvena::devices {
 

@@ -10,7 +10,7 @@
 
 namespace solvena::devices {
 
-// Replaces the devices with those of the file at path (format: engine/LoopbackDeviceFile.h).
+// Replaces the devices with those of the file at path (format: loopback/LoopbackDeviceFile.h).
 // False when the file cannot be read or is not valid; there are then no devices.
 bool LoopbackLoadDeviceFile(const std::string& path);
 // Reads loopback-devices.txt beside the executable again, as the first device call does: a

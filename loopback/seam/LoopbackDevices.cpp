@@ -5,9 +5,9 @@
 #include <mutex>
 
 #include "engine/DeviceSeam.h"
-#include "engine/LoopbackDeviceFile.h"
-#include "engine/seam/Loopback.h"
-#include "engine/seam/LoopbackStudio.h"
+#include "loopback/LoopbackDeviceFile.h"
+#include "loopback/seam/Loopback.h"
+#include "loopback/seam/LoopbackStudio.h"
 
 namespace solvena::devices {
 

@@ -1,6 +1,6 @@
 // A loopback WAVE IN device's recording: the synth's output sampled at the capture's frame
 // times (frame k at start + k / rate on the studio clock) and written as PCM frames
-// (engine/PcmFrame.h) into the queued buffers in order.
+// (loopback/PcmFrame.h) into the queued buffers in order.
 //
 // A buffer is done once it has no room for another whole frame. Frames that fall due while no
 // buffer is queued are lost (and counted); the frames after them keep their times, so the
@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/DeviceSeam.h"
-#include "engine/VirtualSynth.h"
+#include "loopback/VirtualSynth.h"
 
 namespace solvena::devices {
 

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "engine/DeviceSeam.h"
-#include "engine/VirtualSynth.h"
+#include "loopback/VirtualSynth.h"
 
 namespace solvena::devices {
 
