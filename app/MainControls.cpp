@@ -145,6 +145,8 @@ const ControlRow kRunModeRows[] = {
     {PROGRESS_CLASSA, nullptr, nullptr, kHidden | PBS_SMOOTH, 215, 128, 140, 14, kUnhandledId, kNone, kRunMode,
      &controls.jobProgressBar},
     {"STATIC", "", nullptr, kHidden, 215, 174, 140, 18, kUnhandledId, kNormal, kRunMode, &controls.jobTimeLabel},
+    // Below the cancel button: the input's peak so far, so a silent input shows while it records.
+    {"STATIC", "", nullptr, kHidden, 215, 226, 140, 18, kUnhandledId, kNormal, kRunMode, &controls.jobLevelLabel},
 };
 const ControlRow kLogoRow =
     {"STATIC", "", nullptr, kHidden | SS_BITMAP, 54, 100, 360, 180, kUnhandledId, kNone, kVersionPage, &controls.logoImage};

@@ -78,6 +78,7 @@ struct MainControls {
     HWND cancelButton = nullptr;
     HWND jobProgressBar = nullptr;
     HWND jobTimeLabel = nullptr;
+    HWND jobLevelLabel = nullptr;
 };
 
 extern MainControls controls;

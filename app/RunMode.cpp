@@ -25,6 +25,8 @@ void SetJobProgress(const char* timeText, int permille) {
     SendMessageA(controls.jobProgressBar, PBM_SETPOS, static_cast<WPARAM>(permille), 0);
 }
 
+void SetJobLevel(const char* text) { SetWindowTextA(controls.jobLevelLabel, text); }
+
 void DisableLoadList() { EnableWindow(controls.loadListButton, FALSE); }
 
 }  // namespace
@@ -37,6 +39,7 @@ void EnterRunMode() {
     ShowWindow(controls.cancelButton, SW_SHOW);
     ShowWindow(controls.jobProgressBar, SW_SHOW);
     ShowWindow(controls.jobTimeLabel, SW_SHOW);
+    ShowWindow(controls.jobLevelLabel, SW_SHOW);
     EnableWindow(controls.tabControl, FALSE);
 }
 
@@ -48,6 +51,7 @@ void InstallMainWindowLink() {
     link.setProgressText = SetProgressText;
     link.setCancelText = SetCancelText;
     link.setJobProgress = SetJobProgress;
+    link.setJobLevel = SetJobLevel;
     link.disableLoadList = DisableLoadList;
     engine::SetMainWindowLink(link);
 }

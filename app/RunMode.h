@@ -5,7 +5,8 @@
 namespace solvena::app {
 
 // Hides every page control, selects page 0 without a page-change notification, shows the busy
-// frame, the progress text and the cancel button, and disables the tab control.
+// frame, the progress text, the cancel button and the job's clock, progress and input level, and
+// disables the tab control.
 void EnterRunMode();
 
 // Installs the main window's part in the run (run mode, progress text, cancel text, the load

@@ -109,6 +109,10 @@ MmResult WaveInOpen(WaveInHandle* wave, std::uint32_t device, const WaveFormat& 
 MmResult WaveInPrepare(WaveInHandle wave, WaveHeader* header);
 MmResult WaveInAdd(WaveInHandle wave, WaveHeader* header);
 MmResult WaveInStart(WaveInHandle wave);
+// The frames the device has captured since its start (waveInGetPosition in samples; a driver that
+// answers in bytes is counted in frames of `blockAlign` bytes, any other answer is an error).
+// Under Wine with PulseAudio it counts exactly the frames delivered into the queued buffers.
+MmResult WaveInPosition(WaveInHandle wave, std::uint16_t blockAlign, std::uint32_t* frames);
 // Stops recording and hands back every queued buffer, marked done.
 MmResult WaveInReset(WaveInHandle wave);
 MmResult WaveInUnprepare(WaveInHandle wave, WaveHeader* header);

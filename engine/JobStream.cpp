@@ -20,8 +20,10 @@ JobStreamInfo BuildJobStream(const Song& song, const TrackTable& tracks, std::in
     // re-reading the growing stream for every track.
     mergedLength = MergeTracks(mergeBuffer, selected);
     info.mergedLength = mergedLength;
-    mergedLength = TrimToRange(mergeBuffer, startTick, endTick, mergedLength);
+    std::uint32_t leadInEvents = 0;
+    mergedLength = TrimToRange(mergeBuffer, startTick, endTick, mergedLength, &leadInEvents);
     info.trimmedLength = mergedLength;
+    info.leadInTicks = std::uint64_t{leadInEvents} * kLeadInSpacing;
     info.result = BuildStreamBuffers(mergeBuffer, mergedLength);
     return info;
 }

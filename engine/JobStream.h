@@ -14,6 +14,8 @@ namespace solvena {
 struct JobStreamInfo {
     std::size_t mergedLength = 0;   // the selected tracks merged
     std::size_t trimmedLength = 0;  // after cutting to the range
+    // Stream ticks from the stream's start to the job's start tick: the lead-in.
+    std::uint64_t leadInTicks = 0;
     StreamBuildResult result = StreamBuildResult::empty;
 };
 

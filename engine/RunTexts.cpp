@@ -16,6 +16,10 @@ const char* FailureReason(JobFailure failure) {
         case JobFailure::playbackFailed: return "MIDIデバイスで演奏を始められませんでした。";
         case JobFailure::feedFailed:
             return "MIDIデバイスに演奏データを送れなくなりました。\nWAVファイルにはそこまでの録音が残ります。";
+        case JobFailure::captureNotStarted: return "WAVE INデバイスで録音を始められませんでした。";
+        case JobFailure::nothingCaptured:
+            return "WAVE INデバイスが録音を始めて5秒たっても音のデータを届けませんでした。\n"
+                   "デバイスの接続と設定を確かめて下さい。";
     }
     return "";
 }
@@ -89,6 +93,8 @@ std::string LevelCellText(const RecordingLevels& levels) {
     if (IsClipped(levels)) return "クリップ " + std::to_string(levels.clipped);
     return DbfsText(levels.peakDbfs) + "dB";
 }
+
+std::string InputLevelText(const RecordingLevels& levels) { return "入力レベル " + LevelCellText(levels); }
 
 std::string RunReportText(const std::vector<RecordedJob>& recorded, std::int32_t jobCount) {
     std::string lines;

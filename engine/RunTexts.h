@@ -33,6 +33,8 @@ enum class JobFailure {
     streamTooLong,    // more stream records than the run can hold
     playbackFailed,   // the MIDI stream did not start
     feedFailed,       // a later part of the stream could not be handed to the device
+    captureNotStarted,  // the WAVE IN device did not start recording
+    nothingCaptured,    // the WAVE IN device delivered nothing in the time a start may take
 };
 
 // The format with its one %s replaced by the whole of `path`, however long: a cut path would
@@ -60,6 +62,8 @@ int JobProgressPermille(std::uint64_t elapsedMs, std::uint64_t expectedMs);
 std::string DbfsText(double dbfs);
 // The level column of a recorded job: "無音", "クリップ n" or its peak ("-12.3dB").
 std::string LevelCellText(const RecordingLevels& levels);
+// Run mode's line for the input of the job being recorded: its peak so far, as the column says it.
+std::string InputLevelText(const RecordingLevels& levels);
 
 inline constexpr char kRunReportCaption[] = "録音結果";
 

@@ -33,6 +33,14 @@ constexpr std::uint32_t kMevtFLong = 0x80000000;
 constexpr std::uint32_t kMevtFCallback = 0x40000000;
 constexpr std::uint32_t kBufferClosingNop = kMevtNop | kMevtFCallback;
 constexpr std::uint32_t kMevtValueMask = 0x00FFFFFF;
+constexpr std::uint32_t kMevtTypeMask = 0x3F000000;  // the type byte without the two flags
+
+constexpr bool IsShortMessageRecord(std::uint32_t event) {
+    return (event & kMevtFLong) == 0 && (event & kMevtTypeMask) == kMevtShortMsg;
+}
+constexpr bool IsTempoRecord(std::uint32_t event) {
+    return (event & kMevtFLong) == 0 && (event & kMevtTypeMask) == kMevtTempo;
+}
 
 // Size of a long message's record: the words plus its n bytes padded to a multiple of four.
 constexpr std::uint32_t LongRecordSize(std::uint32_t n) { return kRecordHeaderSize + (n + 3) / 4 * 4; }

@@ -186,7 +186,8 @@ std::size_t MergeTracks(MergeBuffer& buffer, std::span<const TrackBytes> tracks)
     return written;
 }
 
-std::size_t TrimToRange(MergeBuffer& buffer, std::int32_t startTick, std::int32_t endTick, std::size_t length) {
+std::size_t TrimToRange(MergeBuffer& buffer, std::int32_t startTick, std::int32_t endTick, std::size_t length,
+                        std::uint32_t* leadInEvents) {
     length = std::min(length, buffer.size());
     const Bytes in(buffer.data(), length);
     const auto end = static_cast<ByteIndex>(length);
@@ -197,6 +198,7 @@ std::size_t TrimToRange(MergeBuffer& buffer, std::int32_t startTick, std::int32_
     ByteIndex index = 0;
     std::int64_t tick = 0;
     bool beforeStart = true;
+    std::uint32_t leadIn = 0;
     while (tick <= endTick && index < end - 1) {
         const std::uint32_t delta = ReadDeltaTime(in, index);
         // Every event of the stream carries its status; nothing may borrow one.
@@ -212,7 +214,8 @@ std::size_t TrimToRange(MergeBuffer& buffer, std::int32_t startTick, std::int32_
         std::uint32_t written;
         if (tick < startTick) {
             if (kind == EventKind::kNoteOff || kind == EventKind::kNoteOn) continue;
-            written = 5;
+            written = kLeadInSpacing;
+            ++leadIn;
         } else if (beforeStart) {
             written = static_cast<std::uint32_t>(std::min<std::int64_t>(tick - startTick, 0xFFFFFFFF));
             beforeStart = false;
@@ -223,6 +226,7 @@ std::size_t TrimToRange(MergeBuffer& buffer, std::int32_t startTick, std::int32_
     }
 
     const std::size_t result = writer.Written();
+    if (leadInEvents != nullptr) *leadInEvents = leadIn;
     std::fill(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(length), 0);
     if (buffer.size() < result) buffer.resize(result, 0);
     if (result > 0) std::memcpy(buffer.data(), trimmed.data(), result);

@@ -45,7 +45,10 @@ std::size_t MergeTracks(MergeBuffer& buffer, std::span<const TrackBytes> tracks)
 // Keeps the events up to and including the first one after endTick. Before startTick note
 // events are dropped and everything else is kept 5 ticks apart, so the controller state is
 // in place when the range begins. Rewrites the buffer in place; returns the new length
-// (0 when nothing is left to play).
-std::size_t TrimToRange(MergeBuffer& buffer, std::int32_t startTick, std::int32_t endTick, std::size_t length);
+// (0 when nothing is left to play). `leadInEvents`, when given, gets the number of events kept
+// before startTick: the start tick lies 5 ticks per lead-in event after the stream's start.
+std::size_t TrimToRange(MergeBuffer& buffer, std::int32_t startTick, std::int32_t endTick, std::size_t length,
+                        std::uint32_t* leadInEvents = nullptr);
+constexpr std::uint32_t kLeadInSpacing = 5;
 
 }  // namespace solvena

@@ -9,8 +9,10 @@ namespace solvena::devices {
 
 namespace {
 
-constexpr std::array<std::string_view, 9> kWaveInCalls{"caps",  "query", "open",      "prepare", "add",
-                                                       "start", "reset", "unprepare", "close"};
+constexpr std::array<std::string_view, 10> kWaveInCalls{"caps",  "query",    "open",  "prepare",   "add",
+                                                        "start", "position", "reset", "unprepare", "close"};
+// The longest delay a line may ask for: ten minutes.
+constexpr std::uint32_t kMaxDelayMs = 600000;
 constexpr std::array<std::string_view, 8> kMidiOutCalls{"caps",    "open", "property",  "restart",
                                                         "prepare", "out",  "unprepare", "close"};
 
@@ -108,6 +110,9 @@ private:
         if (keyword == "rates") return SetValues(current_ ? &current_->rates : nullptr, keyword, rest);
         if (keyword == "bits") return SetValues(current_ ? &current_->bits : nullptr, keyword, rest);
         if (keyword == "channels") return SetValues(current_ ? &current_->channels : nullptr, keyword, rest);
+        if (keyword == "startdelay") return SetDelay(current_ ? &current_->startDelay : nullptr, "wavein", keyword, rest, true);
+        if (keyword == "opendelay") return SetDelay(MidiOut() ? &MidiOut()->openDelay : nullptr, "midiout", keyword, rest, true);
+        if (keyword == "latency") return SetDelay(MidiOut() ? &MidiOut()->latency : nullptr, "midiout", keyword, rest, false);
         if (keyword == "fail") return AddFailure(rest);
         return Fail("unknown keyword \"" + std::string(keyword) + "\"");
     }
@@ -117,7 +122,7 @@ private:
         const std::string_view name = rest.substr(1);
         if (name.size() > kMaxDeviceNameBytes) return Fail("device name longer than 31 bytes");
         if (keyword == "midiout") {
-            devices_.midiOuts.push_back(LoopbackMidiOut{std::string(name), {}});
+            devices_.midiOuts.emplace_back().name = std::string(name);
             kind_ = DeviceKind::midiOut;
             current_ = nullptr;
         } else {
@@ -136,6 +141,22 @@ private:
         const auto values = ParseValues(ValueText(rest));
         if (!values) return Fail("bad " + std::string(keyword) + " list");
         *target = *values;
+        return true;
+    }
+
+    LoopbackMidiOut* MidiOut() { return kind_ == DeviceKind::midiOut ? &devices_.midiOuts.back() : nullptr; }
+
+    bool SetDelay(DelayRange* target, const char* kind, std::string_view keyword, std::string_view rest,
+                  bool rangeAllowed) {
+        if (!target) return Fail(std::string(keyword) + " must follow a " + kind + " line");
+        if (target->given) return Fail(std::string(keyword) + " given twice for one device");
+        const std::string_view text = ValueText(rest);
+        const auto range = ParseRange(text);
+        const bool fixed = range && range->low == range->high && text.find('-') == std::string_view::npos;
+        if (!range || range->high > kMaxDelayMs || (!rangeAllowed && !fixed)) {
+            return Fail("bad " + std::string(keyword) + " milliseconds");
+        }
+        *target = DelayRange{true, range->low, range->high};
         return true;
     }
 

@@ -10,6 +10,14 @@
 //     rates VALUES        sample rates the last wavein device accepts
 //     bits VALUES         bits per sample it accepts
 //     channels VALUES     channel counts it accepts
+//     startdelay MS       it delivers its first frame MS milliseconds after its start;
+//     startdelay MS-MS    with a range, a random whole number in it, drawn at every start.
+//                         The sound of that stretch is never captured; those frames are not
+//                         counted as lost; the position call reports 0 until then.
+//   midiout NAME
+//     opendelay MS | MS-MS   its stream's open returns only after MS milliseconds (a slow
+//                         driver), drawn at every open when a range is given
+//     latency MS          its synthesizer sounds every event MS milliseconds after its time
 //   fail CALL CODE        the last device answers CALL with result CODE (decimal) instead
 //   fail CALL CODE after N    the same, once N calls of CALL through one open handle have
 //                         succeeded (for calls made on a handle: to fail a buffer's recycling
@@ -28,20 +36,21 @@
 // per second = block align × rate, as a real driver refuses an inconsistent record.
 //
 // CALL names one call of the device's kind. WAVE IN: caps, query, open, prepare, add, start,
-// reset, unprepare, close. MIDI OUT: caps, open, property, restart, prepare, out, unprepare,
+// position, reset, unprepare, close. MIDI OUT: caps, open, property, restart, prepare, out, unprepare,
 // close. A failed caps call reports an empty name; a failed query answers CODE whatever the
 // format. Useful codes: 2 bad device id, 4 allocated, 7 no memory, 32 bad format.
 //
-// Any other line, a property or fail line before the first device, a property line after a
-// midiout line, a property given twice for one device, or a call listed twice for one device
-// makes the whole file invalid.
+// Any other line, a property or fail line before the first device, a property line that the
+// last device's kind does not have, a property given twice for one device, or a call listed
+// twice for one device makes the whole file invalid. MS is at most 600000.
 //
 // The seam's calls and the CALL that makes each fail (engine/DeviceSeam.h):
 //   MidiOutName caps · MidiStreamOpen open · MidiStreamSetTimeDivision property ·
 //   MidiStreamRestart restart · MidiStreamPrepare prepare · MidiStreamOut out ·
 //   MidiStreamUnprepare unprepare · MidiStreamClose close
 //   WaveInName caps · WaveInQuery query · WaveInOpen open · WaveInPrepare prepare · WaveInAdd add ·
-//   WaveInStart start · WaveInReset reset · WaveInUnprepare unprepare · WaveInClose close
+//   WaveInStart start · WaveInPosition position · WaveInReset reset · WaveInUnprepare unprepare ·
+//   WaveInClose close
 // A failing call answers CODE and changes nothing: no handle is made or closed, no header flag
 // is touched, nothing is queued, started or stopped. Open looks at the device number asked for
 // (a number past the last device answers 2 first); the other calls look at the device of their
@@ -88,9 +97,18 @@ struct InjectedFailure {
     std::uint32_t made = 0;   // calls counted so far on this copy
 };
 
+// Milliseconds, fixed (low = high) or drawn from the range; none until its line is given.
+struct DelayRange {
+    bool given = false;
+    std::uint32_t low = 0;
+    std::uint32_t high = 0;
+};
+
 struct LoopbackMidiOut {
     std::string name;
     std::vector<InjectedFailure> failures;
+    DelayRange openDelay;
+    DelayRange latency;  // low = high
 };
 
 struct LoopbackWaveIn {
@@ -98,6 +116,7 @@ struct LoopbackWaveIn {
     AcceptedValues rates;
     AcceptedValues bits;
     AcceptedValues channels;
+    DelayRange startDelay;
     std::vector<InjectedFailure> failures;
 };
 

@@ -45,10 +45,10 @@ MmResult VirtualCapture::Unprepare(WaveHeader* header) {
     return kMmNoError;
 }
 
-void VirtualCapture::Start(double now) {
+void VirtualCapture::Start(double firstFrameTime) {
     if (started_) return;
     started_ = true;
-    start_ = now;
+    start_ = firstFrameTime;
     nextFrame_ = 0;
 }
 

@@ -29,8 +29,12 @@ public:
     MmResult Add(WaveHeader* header);
     static MmResult Unprepare(WaveHeader* header);
 
-    // Frame 0 is the sound at `now`. A started capture stays as it is.
-    void Start(double now);
+    // Frame 0 is the sound at `firstFrameTime` (a device that is slow to start delivers its
+    // first frame some time after the call). A started capture stays as it is.
+    void Start(double firstFrameTime);
+    // The position a driver reports: frames captured before `now`, 0 until the first one and
+    // after a reset.
+    std::uint64_t Position(double now) const { return started_ ? FramesDueBefore(now) : 0; }
     // Writes every frame due before `now`; appends the buffers it filled to `done`, marked done
     // and out of the queue. Returns how many frames were lost for want of a buffer.
     std::uint64_t Advance(const VirtualSynth& synth, double now, std::vector<WaveHeader*>& done);

@@ -6,12 +6,6 @@
 
 namespace solvena::devices {
 
-namespace {
-
-constexpr std::uint32_t kEventTypeMask = 0x3F000000;  // the type byte without the two flags
-
-}  // namespace
-
 std::vector<QueuedRecord> DecodeQueuedRecords(std::span<const std::uint8_t> bytes) {
     std::vector<StreamRecord> decoded;
     DecodeStreamRecords(bytes, decoded);  // a partial record at the end is left out
@@ -24,12 +18,6 @@ std::vector<QueuedRecord> DecodeQueuedRecords(std::span<const std::uint8_t> byte
     }
     return records;
 }
-
-bool IsShortMessageRecord(std::uint32_t event) {
-    return (event & kMevtFLong) == 0 && (event & kEventTypeMask) == kMevtShortMsg;
-}
-
-bool IsTempoRecord(std::uint32_t event) { return (event & kMevtFLong) == 0 && (event & kEventTypeMask) == kMevtTempo; }
 
 bool HasCallbackFlag(std::uint32_t event) { return (event & kMevtFCallback) != 0; }
 
@@ -120,7 +108,9 @@ MmResult VirtualStream::Unprepare(MidiHeader* header) {
 void VirtualStream::Place(Queued& queued, double now, VirtualSynth& synth) {
     const std::vector<TimedRecord> timed = timeline_.Place(queued.records, now);
     for (const TimedRecord& t : timed) {
-        if (IsShortMessageRecord(t.record.event)) synth.Schedule(t.time, t.record.event & kMevtValueMask, source_);
+        if (IsShortMessageRecord(t.record.event)) {
+            synth.Schedule(t.time + latency_, t.record.event & kMevtValueMask, source_);
+        }
         if (HasCallbackFlag(t.record.event)) queued.callbacks.push_back(Callback{t.time, t.record.offset});
     }
     const double end = timed.empty() ? std::max(now, timeline_.LastTime()) : timed.back().time;
@@ -147,7 +137,8 @@ void VirtualStream::Advance(double now, std::vector<StreamNotice>& notices) {
 }
 
 void VirtualStream::Close(double now, VirtualSynth& synth) {
-    synth.Cancel(source_, now);
+    // What the device was given before the close still sounds, its latency later.
+    synth.Cancel(source_, now, now + latency_);
     for (Queued& queued : queue_) queued.header->flags = (queued.header->flags | kHeaderDone) & ~kMidiHeaderInQueue;
     queue_.clear();
     running_ = false;

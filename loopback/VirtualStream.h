@@ -10,7 +10,7 @@
 // on a device that ran out of buffers.
 //
 // Short messages go to the synth when their buffer is placed, so every sound is known before it
-// is due. A record with the callback flag brings a position notification at its time, with the
+// is due; a device with a latency sounds each one that much after its time. A record with the callback flag brings a position notification at its time, with the
 // header's offset set to the record's byte offset; a buffer is done at its last record's time
 // (an empty one when placed, but never before the buffer ahead of it). Long messages are read
 // past and otherwise ignored; bytes after the last whole record are ignored.
@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "engine/DeviceSeam.h"
+#include "engine/StreamBuffers.h"
 #include "loopback/VirtualSynth.h"
 
 namespace solvena::devices {
@@ -41,8 +42,8 @@ struct QueuedRecord {
 // The whole records of a buffer's recorded bytes.
 std::vector<QueuedRecord> DecodeQueuedRecords(std::span<const std::uint8_t> bytes);
 
-bool IsShortMessageRecord(std::uint32_t event);
-bool IsTempoRecord(std::uint32_t event);
+using solvena::IsShortMessageRecord;
+using solvena::IsTempoRecord;
 bool HasCallbackFlag(std::uint32_t event);
 
 struct TimedRecord {
@@ -80,8 +81,8 @@ struct StreamNotice {
 
 class VirtualStream {
 public:
-    // `source` tells this stream's sounds apart in the synth.
-    explicit VirtualStream(std::uint32_t source) : source_(source) {}
+    // `source` tells this stream's sounds apart in the synth; `latency` is in seconds.
+    explicit VirtualStream(std::uint32_t source, double latency = 0) : source_(source), latency_(latency) {}
 
     MmResult SetDivision(std::uint32_t division);
     // Starts the stream clock (once; a running stream stays as it is).
@@ -92,8 +93,9 @@ public:
     // Appends the notifications due at `now`, in order, and updates their headers: the offset
     // before a position notification, done and out of the queue before a done notification.
     void Advance(double now, std::vector<StreamNotice>& notices);
-    // Stops at `now`: records not yet due never play, the stream's sounding notes are released,
-    // and the queued headers are marked done without notifications.
+    // Stops at `now`: records not yet due never play, the stream's notes still sounding once
+    // what was sent has been heard are released, and the queued headers are marked done without
+    // notifications.
     void Close(double now, VirtualSynth& synth);
 
     bool Running() const { return running_; }
@@ -116,6 +118,7 @@ private:
     void Place(Queued& queued, double now, VirtualSynth& synth);
 
     std::uint32_t source_;
+    double latency_;
     bool running_ = false;
     StreamTimeline timeline_;
     double lastDone_ = 0;

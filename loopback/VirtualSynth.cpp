@@ -39,11 +39,21 @@ void VirtualSynth::Apply(double now) {
     pending_.erase(pending_.begin(), it);
 }
 
-void VirtualSynth::Cancel(std::uint32_t source, double now) {
+void VirtualSynth::Cancel(std::uint32_t source, double now, double cutoff) {
     Apply(now);
-    std::erase_if(pending_, [source](const auto& entry) { return entry.second.source == source; });
+    cutoff = std::max(cutoff, now);
+    std::erase_if(pending_, [source, cutoff](const auto& entry) {
+        return entry.second.source == source && entry.first > cutoff;
+    });
+    // Applied in time order with the rest, so voices its messages start before the cutoff are
+    // released too.
+    pending_.emplace(cutoff, Pending{0, source, true});
+    Apply(now);
+}
+
+void VirtualSynth::ReleaseSource(std::uint32_t source, double time) {
     for (Voice& voice : voices_) {
-        if (voice.source == source && voice.SoundsAt(now)) voice.ReleaseAt(now);
+        if (voice.source == source && voice.SoundsAt(time)) voice.ReleaseAt(time);
     }
 }
 
@@ -58,6 +68,10 @@ VirtualSynth::Voice* VirtualSynth::Held(std::uint8_t channel, std::uint8_t note,
 }
 
 void VirtualSynth::Play(double time, const Pending& pending) {
+    if (pending.releaseSource) {
+        ReleaseSource(pending.source, time);
+        return;
+    }
     if (played_.size() >= kMaxPlayedMessages) played_.pop_front();
     played_.push_back(PlayedMessage{time, pending.message});
 

@@ -49,9 +49,9 @@ public:
     // Plays every scheduled message due at or before `now` into the voices and the played log.
     void Apply(double now);
 
-    // Stops a source at `now`: its messages due later never play, and its voices still
-    // sounding at `now` are released there.
-    void Cancel(std::uint32_t source, double now);
+    // Stops a source at `cutoff` (at or after `now`, the present): its messages due after the
+    // cutoff never play, and its voices still sounding at the cutoff are released there.
+    void Cancel(std::uint32_t source, double now, double cutoff);
 
     // out[i] = the output at start + (first + i) / rate. Exact for any time at which every
     // message due up to it has been applied.
@@ -73,6 +73,7 @@ private:
     struct Pending {
         std::uint32_t message = 0;
         std::uint32_t source = 0;
+        bool releaseSource = false;  // not a message: the source's voices are released here
     };
 
     struct Voice {
@@ -90,6 +91,7 @@ private:
     };
 
     void Play(double time, const Pending& pending);
+    void ReleaseSource(std::uint32_t source, double time);
     Voice* Held(std::uint8_t channel, std::uint8_t note, double time);
 
     std::multimap<double, Pending> pending_;

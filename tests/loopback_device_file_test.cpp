@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 #include "engine/FormatProbe.h"
 #include "loopback/LoopbackDeviceFile.h"
@@ -135,8 +136,22 @@ TEST(LoopbackDeviceFile, RefusesTheWholeFileAtItsFirstFault) {
         {"midiout Synth\nfail query 5\n", 2},           // not a MIDI OUT call
         {"wavein Mic\nfail open 4\nfail open 5\n", 3},  // one code per call
         {"# ok\nwavein M\0c\n"sv, 2},                   // NUL byte
+        {"midiout Synth\nstartdelay 5\n", 2},           // a WAVE IN property
+        {"wavein Mic\nopendelay 5\n", 2},               // a MIDI OUT property
+        {"midiout Synth\nlatency 5-9\n", 2},            // one latency, not a range
+        {"wavein Mic\nstartdelay 600000\nstartdelay 1\n", 3},  // given twice
+        {"wavein Mic\nstartdelay 600001\n", 2},         // past ten minutes
     };
     for (const Case& c : cases) EXPECT_EQ(Refused(c.text).line, c.line) << c.text;
+}
+
+TEST(LoopbackDeviceFile, DevicesThatTakeTheirTime) {
+    const LoopbackDeviceSet devices =
+        Parse("midiout Slow\n  opendelay 20-120\n  latency 30\nwavein Late\n  startdelay 600 - 1800 # ms\n");
+    EXPECT_EQ(std::tuple(devices.midiOuts[0].openDelay.low, devices.midiOuts[0].openDelay.high), std::tuple(20u, 120u));
+    EXPECT_EQ(std::tuple(devices.midiOuts[0].latency.low, devices.midiOuts[0].latency.high), std::tuple(30u, 30u));
+    EXPECT_EQ(std::tuple(devices.waveIns[0].startDelay.low, devices.waveIns[0].startDelay.high), std::tuple(600u, 1800u));
+    EXPECT_FALSE(Parse("wavein Prompt\n").waveIns[0].startDelay.given);
 }
 
 TEST(LoopbackDeviceFile, EmptyAndCommentOnlyFilesHaveNoDevices) {

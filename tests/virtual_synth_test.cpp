@@ -103,7 +103,7 @@ TEST(VirtualSynth, CancelStopsOneSourceAndTheLogKeepsDueTimeOrder) {
     synth.Schedule(0.6, ShortMessage(0xC1, 3), 2);
     synth.Schedule(0.1, ShortMessage(0x91, 76, 127), 2);
     synth.Schedule(0.6, ShortMessage(0xB1, 7, 9), 2);  // same time: after the one scheduled first
-    synth.Cancel(1, 0.3);
+    synth.Cancel(1, 0.3, 0.3);
     synth.Apply(2.0);
     std::vector<std::pair<double, std::uint32_t>> played;
     for (const PlayedMessage& p : synth.TakePlayed()) played.emplace_back(p.time, p.message);

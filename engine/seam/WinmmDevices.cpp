@@ -147,6 +147,23 @@ MmResult WaveInAdd(WaveInHandle wave, WaveHeader* header) {
 
 MmResult WaveInStart(WaveInHandle wave) { return waveInStart(WaveOf(wave)); }
 
+MmResult WaveInPosition(WaveInHandle wave, std::uint16_t blockAlign, std::uint32_t* frames) {
+    if (!frames) return kMmInvalidParam;
+    MMTIME time{};
+    time.wType = TIME_SAMPLES;
+    const MMRESULT result = waveInGetPosition(WaveOf(wave), &time, sizeof time);
+    if (result != MMSYSERR_NOERROR) return result;
+    // A driver may answer in another format than the one asked for.
+    if (time.wType == TIME_SAMPLES) {
+        *frames = time.u.sample;
+    } else if (time.wType == TIME_BYTES && blockAlign > 0) {
+        *frames = time.u.cb / blockAlign;
+    } else {
+        return kMmError;
+    }
+    return kMmNoError;
+}
+
 MmResult WaveInReset(WaveInHandle wave) { return waveInReset(WaveOf(wave)); }
 
 MmResult WaveInUnprepare(WaveInHandle wave, WaveHeader* header) {

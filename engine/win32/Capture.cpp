@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/CaptureLimits.h"
+#include "engine/CaptureSpan.h"
 #include "engine/DeviceReports.h"
 #include "engine/PreRunChecks.h"
 #include "engine/RunTexts.h"
@@ -27,6 +28,7 @@ std::array<CaptureBuffer, kCaptureBufferCount> captureBuffers;
 std::size_t captureBufferIndex = 0;
 bool capturing = false;
 devices::WaveInHandle waveIn = nullptr;
+CaptureSpan span;
 
 // The job stack window: it receives the notifications and owns the boxes.
 HWND owner = nullptr;
@@ -47,6 +49,12 @@ void ResetBuffer(CaptureBuffer& buffer) {
     buffer.header.bufferLength = kCaptureBufferSize;
 }
 
+// The part of a handed-back buffer that belongs in the file.
+void WriteDelivered(const CaptureBuffer& buffer) {
+    const BytesToWrite part = span.Take(std::min(buffer.header.bytesRecorded, kCaptureBufferSize));
+    if (part.count > 0) AppendToWavFile(buffer.block.data() + part.offset, part.count);
+}
+
 void ReleaseBuffers() {
     for (CaptureBuffer& buffer : captureBuffers) {
         std::vector<std::uint8_t>().swap(buffer.block);
@@ -65,6 +73,7 @@ void OpenCapture(const RecordingJob& job, HWND window) {
     }
     capturing = true;
     waveIn = nullptr;
+    span.Start(waveFormat.blockAlign);
     Report(ReportCall::captureOpen,
            devices::WaveInOpen(&waveIn, static_cast<std::uint32_t>(job.waveInDevice), waveFormat, window));
     for (CaptureBuffer& buffer : captureBuffers) {
@@ -78,14 +87,33 @@ bool CreateWavFile(const RecordingJob& job) {
     return OpenWavFile(TextOf(job.wavPath), waveFormat, owner);
 }
 
-void StartCapture() { Report(ReportCall::captureStart, devices::WaveInStart(waveIn)); }
+bool StartCapture() {
+    const devices::MmResult result = devices::WaveInStart(waveIn);
+    Report(ReportCall::captureStart, result);
+    return result == devices::kMmNoError;
+}
+
+bool CapturePosition(std::uint32_t* frames) {
+    return capturing && devices::WaveInPosition(waveIn, waveFormat.blockAlign, frames) == devices::kMmNoError;
+}
+
+void RecordCaptureFrom(std::uint64_t frame) { span.From(frame); }
+
+void RecordCaptureUntil(std::uint64_t frame) { span.Until(frame); }
+
+std::uint64_t CaptureDeliveredFrames() {
+    if (!capturing) return span.DeliveredFrames();
+    const WaveHeader& filling = captureBuffers[captureBufferIndex].header;
+    return span.DeliveredFrames() +
+           std::min(filling.bytesRecorded, kCaptureBufferSize) / std::max<std::uint32_t>(waveFormat.blockAlign, 1);
+}
 
 void OnCaptureData(LPARAM header) {
     if (!capturing) return;
     CaptureBuffer& buffer = captureBuffers[captureBufferIndex];
     // Buffers come back in the order they were queued; anything else is a stale notification.
     if (reinterpret_cast<WaveHeader*>(header) != &buffer.header) return;
-    AppendToWavFile(buffer.block.data(), std::min(buffer.header.bytesRecorded, kCaptureBufferSize));
+    WriteDelivered(buffer);
     constexpr std::uint32_t kBack = devices::kHeaderPrepared | devices::kHeaderDone;
     if ((buffer.header.flags & kBack) != kBack) return;
     // Queued again even when the device returned it before it was full: its bytes are written,
@@ -103,9 +131,7 @@ void StopCapture() {
     // In queue order: buffers handed back but not yet seen, then the partly filled one.
     for (std::size_t i = 0; i < kCaptureBufferCount; ++i) {
         CaptureBuffer& buffer = captureBuffers[(captureBufferIndex + i) % kCaptureBufferCount];
-        if (!buffer.block.empty()) {
-            AppendToWavFile(buffer.block.data(), std::min(buffer.header.bytesRecorded, kCaptureBufferSize));
-        }
+        if (!buffer.block.empty()) WriteDelivered(buffer);
     }
     for (CaptureBuffer& buffer : captureBuffers) devices::WaveInUnprepare(waveIn, &buffer.header);
     ReleaseBuffers();

@@ -16,7 +16,16 @@ void OpenCapture(const RecordingJob& job, HWND window);
 // Creates (or truncates) the job's WAV file and writes it up to its first sample byte; false
 // when the file cannot be created.
 bool CreateWavFile(const RecordingJob& job);
-void StartCapture();
+// waveInStart, reported; false when it failed.
+bool StartCapture();
+// The frames the device has captured so far; false when it cannot tell.
+bool CapturePosition(std::uint32_t* frames);
+// The WAV file holds the capture's frames from `frame` on (until StopCapture, or until
+// RecordCaptureUntil's frame); nothing the device delivers is written before this is called.
+void RecordCaptureFrom(std::uint64_t frame);
+void RecordCaptureUntil(std::uint64_t frame);
+// Frames the device has handed back so far, with those in the buffer it is filling.
+std::uint64_t CaptureDeliveredFrames();
 // MM_WIM_DATA: appends the buffer the device handed back and queues it again.
 void OnCaptureData(LPARAM header);
 // Stops the device, appends what the stopped buffers hold and completes the WAV file; also

@@ -15,6 +15,8 @@ struct MainWindowLink {
     void (*setCancelText)(const char* text) = nullptr;
     // The job being recorded: "m:ss / m:ss" and how far it is (0 to 1000).
     void (*setJobProgress)(const char* timeText, int permille) = nullptr;
+    // Its input's peak so far.
+    void (*setJobLevel)(const char* text) = nullptr;
     // A run has begun: no job list may be loaded any more.
     void (*disableLoadList)() = nullptr;
 };

@@ -51,7 +51,7 @@ StreamProgress TakeBackFinished() {
 
 }  // namespace
 
-bool StartPlayback(const RecordingJob& job, const Song& song, HWND window) {
+bool OpenPlayback(const RecordingJob& job, const Song& song, HWND window) {
     streamBufferIndex = 0;
     midiDevice = static_cast<std::uint32_t>(job.midiOutDevice);
     midiStream = nullptr;
@@ -61,7 +61,6 @@ bool StartPlayback(const RecordingJob& job, const Song& song, HWND window) {
     bool ok = Reported(window, ReportCall::streamOpen, devices::MidiStreamOpen(&midiStream, &midiDevice, window));
     // No tempo is set: the stream's own tempo records carry it.
     devices::MidiStreamSetTimeDivision(midiStream, static_cast<std::uint32_t>(song.division));
-    ok = Reported(window, ReportCall::streamRestart, devices::MidiStreamRestart(midiStream)) && ok;
     StreamBuffer* first = BufferForFill(0);
     if (first == nullptr) return false;
     ok = Reported(window, ReportCall::streamPrepare, devices::MidiStreamPrepare(midiStream, &first->header)) && ok;
@@ -72,6 +71,10 @@ bool StartPlayback(const RecordingJob& job, const Song& song, HWND window) {
     while (queued < feed.InitialFills() && Queue(queued)) ++queued;
     feed.Queued(queued);
     return queued == feed.InitialFills();
+}
+
+bool StartPlayback(HWND window) {
+    return Reported(window, ReportCall::streamRestart, devices::MidiStreamRestart(midiStream));
 }
 
 StreamProgress OnStreamPosition(LPARAM header) {

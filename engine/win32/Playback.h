@@ -10,9 +10,12 @@
 
 namespace solvena::engine {
 
-// Opens the stream, sets the song's time division, starts it and queues the first fills. The
-// first buffer's calls are reported; false when the stream is not playing all it was given.
-bool StartPlayback(const RecordingJob& job, const Song& song, HWND window);
+// Opens the stream, sets the song's time division and queues the first fills on the paused
+// stream, so that starting it is one call. The open and the first buffer's calls are reported;
+// false when the stream does not hold all it was given.
+bool OpenPlayback(const RecordingJob& job, const Song& song, HWND window);
+// Starts the paused stream (reported); false when it does not run.
+bool StartPlayback(HWND window);
 
 enum class StreamProgress {
     playing,

@@ -4,9 +4,11 @@
 
 #include "engine/JobStream.h"
 #include "engine/PreRunChecks.h"
+#include "engine/RecordingStart.h"
 #include "engine/RunTexts.h"
 #include "engine/StreamMerge.h"
 #include "engine/win32/Capture.h"
+#include "engine/win32/CaptureStart.h"
 #include "engine/win32/JobStackWindow.h"
 #include "engine/win32/MainWindowLink.h"
 #include "engine/win32/Playback.h"
@@ -40,7 +42,10 @@ bool reportShown = false;
 // The levels of every recording this run has completed, in run order.
 std::vector<RecordedJob> recordedJobs;
 
-// The current job's clock: from its capture's start to its stop.
+// From the stream's start to the job's start tick, by the stream's own records.
+double leadInSeconds = 0;
+
+// The current job's clock: from its music's start to its capture's stop.
 ULONGLONG clockStartMs = 0;
 ULONGLONG clockStoppedMs = 0;
 bool clockRunning = false;
@@ -84,6 +89,7 @@ std::uint64_t ElapsedMs() {
 }
 
 void ShowJobClock() {
+    if (Link().setJobLevel != nullptr) Link().setJobLevel(InputLevelText(WavLevels()).c_str());
     if (Link().setJobProgress == nullptr) return;
     const std::uint64_t elapsed = ElapsedMs();
     Link().setJobProgress(RunTimeText(elapsed / 1000, expectedMs / 1000).c_str(),
@@ -177,6 +183,7 @@ JobStart StartJob(HWND window) {
         return JobStart::skipped;
     }
     currentJobFailed = false;
+    leadInSeconds = StreamSecondsToTick(streamFills, static_cast<std::uint32_t>(runSong.division), stream.leadInTicks);
     OpenCapture(job, window);
     // Playing a job whose recording has nowhere to go would only look like success.
     if (!CreateWavFile(job)) {
@@ -186,16 +193,20 @@ JobStart StartJob(HWND window) {
         SkipFailedJob(JobFailure::wavNotCreated);
         return JobStart::skipped;
     }
-    // The capture runs before the first event is sent, so the recording holds the whole first
-    // note: a note at the start of the range sounds the moment its buffer reaches the device.
-    StartCapture();
-    if (!StartPlayback(job, runSong, window)) {
+    // The stream waits, paused and loaded, while the capture starts: the music begins only once
+    // the device delivers, and then with one call.
+    const bool streamReady = OpenPlayback(job, runSong, window);
+    const bool captureStarted = StartCapture();
+    if (!streamReady || !captureStarted) {
+        // Every call of a start is made and reported, the stream's start too.
+        if (!streamReady) StartPlayback(window);
         EndPlayback();
         StopCapture();
-        SkipFailedJob(JobFailure::playbackFailed);
+        SkipFailedJob(streamReady ? JobFailure::captureNotStarted : JobFailure::playbackFailed);
         return JobStart::skipped;
     }
-    StartJobClock(window);
+    BeginCaptureWait();
+    SetTimer(window, kCaptureWaitTimer, kCaptureWaitPeriodMs, nullptr);
     return JobStart::recording;
 }
 
@@ -220,22 +231,53 @@ void StartTail(HWND window) {
     SetTimer(window, kTailTimer, static_cast<UINT>(seconds) * 1000u, nullptr);
 }
 
-// Playback broke off: the WAV file is completed with what was recorded and the run moves on.
-void AbandonCurrentJob(HWND window) {
+// A job that broke off after its start: the WAV file is completed with what was recorded (and
+// kept for the report when its music had begun) and the run moves on.
+void AbandonCurrentJob(HWND window, JobFailure failure) {
+    const bool musicBegan = failure == JobFailure::feedFailed;
     EndPlayback();
-    EndRecording();
+    if (musicBegan) {
+        EndRecording();
+    } else {
+        StopCapture();
+    }
     currentJobFailed = true;
     const RecordingJob& job = CurrentJob();
-    DeferMessage(window,
-                 JobFailureText(JobFailure::feedFailed, currentJob, jobCount, TextOf(job.midiPath),
-                                TextOf(job.wavPath)),
+    DeferMessage(window, JobFailureText(failure, currentJob, jobCount, TextOf(job.midiPath), TextOf(job.wavPath)),
                  kErrorCaption);
     PostMessageA(window, WM_COMMAND, kNextJobCommand, 0);
 }
 
+// The capture delivers: the music starts now, and the file begins on the frame that sounds the
+// job's start tick.
+void StartMusic(HWND window, const CaptureWait& wait) {
+    if (!StartPlayback(window)) {
+        AbandonCurrentJob(window, JobFailure::playbackFailed);
+        return;
+    }
+    if (wait.state == CaptureWaitState::delivering) {
+        RecordCaptureFrom(FrameAfter(wait.anchor, leadInSeconds, static_cast<std::uint32_t>(CurrentJob().sampleRate)));
+    } else {
+        // A device that cannot tell its position is recorded from its first frame.
+        RecordCaptureFrom(0);
+    }
+    StartJobClock(window);
+}
+
+void OnCaptureWaitTimer(HWND window) {
+    const CaptureWait wait = PollCaptureWait();
+    if (wait.state == CaptureWaitState::waiting) return;
+    KillTimer(window, kCaptureWaitTimer);
+    if (wait.state == CaptureWaitState::nothingDelivered) {
+        AbandonCurrentJob(window, JobFailure::nothingCaptured);
+        return;
+    }
+    StartMusic(window, wait);
+}
+
 void OnPlaybackProgress(HWND window, StreamProgress progress) {
     if (progress == StreamProgress::ended) StartTail(window);
-    if (progress == StreamProgress::failed) AbandonCurrentJob(window);
+    if (progress == StreamProgress::failed) AbandonCurrentJob(window, JobFailure::feedFailed);
 }
 
 }  // namespace
@@ -285,10 +327,10 @@ void OnTailTimer(HWND window) {
 }
 
 void OnRunTimer(HWND window, UINT_PTR timer) {
-    if (timer == kClockTimer) {
-        ShowJobClock();
-    } else {
-        OnTailTimer(window);
+    switch (timer) {
+        case kClockTimer: ShowJobClock(); break;
+        case kCaptureWaitTimer: OnCaptureWaitTimer(window); break;
+        default: OnTailTimer(window); break;
     }
 }
 
@@ -299,7 +341,10 @@ void OnStreamDoneMessage(HWND window) { OnPlaybackProgress(window, OnStreamBuffe
 void OnCaptureDataMessage(LPARAM header) { OnCaptureData(header); }
 
 void StopRunOnExit() {
-    if (jobStackWindow != nullptr) KillTimer(jobStackWindow, kClockTimer);
+    if (jobStackWindow != nullptr) {
+        KillTimer(jobStackWindow, kClockTimer);
+        KillTimer(jobStackWindow, kCaptureWaitTimer);
+    }
     EndPlayback();
     StopCapture();
 }

@@ -15,6 +15,8 @@ constexpr UINT_PTR kTailTimer = 1;
 // Run mode's clock of the job being recorded, ticking twice a second.
 constexpr UINT_PTR kClockTimer = 2;
 constexpr UINT kClockPeriodMs = 500;
+// Between the capture's start and the music's: looks at the capture until it delivers.
+constexpr UINT_PTR kCaptureWaitTimer = 3;
 
 // The 録音 button: both pre-run checks, then the first job. Once a run has begun it stays the
 // only run of the program.
@@ -22,7 +24,7 @@ void OnRecordCommand(HWND window);
 // Command 126: the current job is done (or could not be recorded); on to the next.
 void OnNextJobCommand(HWND window);
 void OnTailTimer(HWND window);
-// WM_TIMER of either timer.
+// WM_TIMER of any of the run's timers.
 void OnRunTimer(HWND window, UINT_PTR timer);
 void OnStreamPositionMessage(HWND window, LPARAM header);
 void OnStreamDoneMessage(HWND window);

@@ -32,8 +32,8 @@ std::vector<LoopbackQueryRecord> LoopbackTakeQueries();
 // Seconds on the studio clock (a monotonic clock shared by all loopback devices).
 double LoopbackClockSeconds();
 
-// A short MIDI message as the virtual synth played it: its due time on the studio clock and the
-// message word (status in bits 0-7, data in 8-15 and 16-23).
+// A short MIDI message as the virtual synth played it: the time it sounded on the studio clock
+// (its due time plus the device's latency) and the message word (status in bits 0-7, data in 8-15 and 16-23).
 struct LoopbackPlayedMessage {
     double time = 0;
     std::uint32_t message = 0;
@@ -41,8 +41,9 @@ struct LoopbackPlayedMessage {
 // Every short message sounded since the last call (in due-time order); the record is then emptied.
 std::vector<LoopbackPlayedMessage> LoopbackTakePlayedMessages();
 
-// Studio clock time of the most recent waveInStart on any loopback WAVE IN device; sample k of
-// that capture is the sound at this time + k / rate exactly. Negative before the first start.
+// Studio clock time of the first frame of the capture most recently started on any loopback WAVE
+// IN device (its start plus the device's start delay); sample k of that capture is the sound at
+// this time + k / rate exactly. Negative before the first start.
 double LoopbackLastCaptureStart();
 
 // Samples (frames) that fell due while a started WAVE IN device had no buffer queued, summed

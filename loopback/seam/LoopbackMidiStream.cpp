@@ -30,6 +30,8 @@ MmResult MidiStreamOpen(MidiStreamHandle* stream, std::uint32_t* device, WindowH
         return injected;
     }
     if (!stream) return kMmInvalidParam;
+    // A slow driver: the caller waits, the studio does not.
+    if (const std::uint32_t delay = DrawMilliseconds(description->openDelay); delay > 0) Sleep(delay);
 
     Studio& studio = TheStudio();
     std::lock_guard<std::mutex> lock(studio.mutex);
@@ -37,8 +39,8 @@ MmResult MidiStreamOpen(MidiStreamHandle* stream, std::uint32_t* device, WindowH
         if (open->device == *device) return kMmAllocated;
     }
     const std::uintptr_t handle = studio.NewHandle();
-    auto open = std::make_unique<OpenStream>(
-        OpenStream{*device, static_cast<HWND>(window), description->failures, VirtualStream(++studio.lastSource)});
+    auto open = std::make_unique<OpenStream>(OpenStream{*device, static_cast<HWND>(window), description->failures,
+                                                        VirtualStream(++studio.lastSource, description->latency.low / 1000.0)});
     studio.streams.emplace(handle, std::move(open));
     *stream = reinterpret_cast<MidiStreamHandle>(handle);
     studio.EnsureThread();

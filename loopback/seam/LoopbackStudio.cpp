@@ -1,6 +1,8 @@
 // The loopback studio's clock, its device thread and the test hooks that look into it.
 #include "loopback/seam/LoopbackStudio.h"
 
+#include <random>
+
 #include "loopback/seam/Loopback.h"
 
 namespace solvena::devices {
@@ -68,6 +70,14 @@ double StudioNow() {
     QueryPerformanceCounter(&counter);
     // Counting from the first reading keeps the seconds small, and so their resolution fine.
     return static_cast<double>(counter.QuadPart - base.origin.QuadPart) / static_cast<double>(base.frequency.QuadPart);
+}
+
+std::uint32_t DrawMilliseconds(const DelayRange& delay) {
+    if (!delay.given || delay.high <= delay.low) return delay.low;
+    static std::mutex mutex;
+    static std::mt19937 generator{std::random_device{}()};
+    std::lock_guard<std::mutex> lock(mutex);
+    return std::uniform_int_distribution<std::uint32_t>(delay.low, delay.high)(generator);
 }
 
 Studio& TheStudio() {

@@ -31,6 +31,9 @@ std::optional<LoopbackWaveIn> LoopbackWaveInDevice(std::uint32_t id);
 // Seconds on the studio clock.
 double StudioNow();
 
+// A delay line's milliseconds: its fixed value, or a whole number drawn from its range.
+std::uint32_t DrawMilliseconds(const DelayRange& delay);
+
 // The executable's folder with its final separator.
 std::string LoopbackExecutableFolder();
 
@@ -45,6 +48,7 @@ struct OpenCapture {
     std::uint32_t device = 0;
     HWND window = nullptr;
     std::vector<InjectedFailure> failures;
+    DelayRange startDelay;
     VirtualCapture capture;
     std::uint64_t lost = 0;  // frames that fell due with no buffer queued
 };

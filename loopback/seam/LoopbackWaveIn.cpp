@@ -38,7 +38,8 @@ MmResult WaveInOpen(WaveInHandle* wave, std::uint32_t device, const WaveFormat& 
     }
     const std::uintptr_t handle = studio.NewHandle();
     auto open = std::make_unique<OpenCapture>(
-        OpenCapture{device, static_cast<HWND>(window), description->failures, VirtualCapture(format)});
+        OpenCapture{device, static_cast<HWND>(window), description->failures, description->startDelay,
+                    VirtualCapture(format)});
     studio.captures.emplace(handle, std::move(open));
     *wave = reinterpret_cast<WaveInHandle>(handle);
     studio.EnsureThread();
@@ -57,8 +58,18 @@ MmResult WaveInAdd(WaveInHandle wave, WaveHeader* header) {
 
 MmResult WaveInStart(WaveInHandle wave) {
     return OnCapture(wave, "start", [](Studio& studio, OpenCapture& open, std::uintptr_t) {
-        open.capture.Start(StudioNow());
+        if (open.capture.Started()) return kMmNoError;
+        open.capture.Start(StudioNow() + DrawMilliseconds(open.startDelay) / 1000.0);
         studio.lastCaptureStart = open.capture.StartTime();
+        return kMmNoError;
+    });
+}
+
+MmResult WaveInPosition(WaveInHandle wave, std::uint16_t, std::uint32_t* frames) {
+    return OnCapture(wave, "position", [frames](Studio&, OpenCapture& open, std::uintptr_t) {
+        if (!frames) return kMmInvalidParam;
+        // A driver's counter is 32 bits wide.
+        *frames = static_cast<std::uint32_t>(open.capture.Position(StudioNow()));
         return kMmNoError;
     });
 }

@@ -124,4 +124,32 @@ ByteVec ManyTrackSong(int count) {
     return file.Bytes();
 }
 
+ByteVec PartsSong(int bars) {
+    const std::uint32_t end = static_cast<std::uint32_t>(bars) * 1920;
+    TrackBuilder conductor;
+    conductor.Tempo(0, 500000).Tempo(1920, 600000).Tempo(3840, 428571).EndOfTrack(end - 5760);
+    SmfBuilder file(1, 4, 480);
+    file.Track(conductor);
+    const std::uint8_t controllers[] = {7, 10, 11, 91, 93, 1, 64, 71};
+    for (std::uint8_t part = 0; part < 3; ++part) {
+        const auto status = [part](std::uint8_t kind) { return static_cast<std::uint8_t>(kind | part); };
+        const auto note = static_cast<std::uint8_t>(60 + 7 * part);
+        TrackBuilder track;
+        track.Event(0, {status(0xC0), static_cast<std::uint8_t>(part * 20)});
+        for (int c = 0; c < (part == 0 ? 1 : 4 * part); ++c) track.Event(0, {status(0xB0), controllers[c], 100});
+        std::uint32_t at = 0;
+        for (std::uint32_t on = part * 160u; on < end; on += 480) {
+            if (part == 1 && on == 1120) {
+                track.Event(1000 - at, {status(0xB0), 74, 50});
+                at = 1000;
+            }
+            track.Event(on - at, {status(0x90), note, 100}).Event(60, {status(0x80), note, 0});
+            at = on + 60;
+        }
+        track.EndOfTrack(end > at ? end - at : 0);
+        file.Track(track);
+    }
+    return file.Bytes();
+}
+
 }  // namespace solvena::test

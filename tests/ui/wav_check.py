@@ -9,6 +9,10 @@
     wav_check.py --out RESULT span MIDI START END TRACKS
                                                  seconds a job plays: from tick START to the first event
                                                  after tick END among the tracks TRACKS ("0,1,3")
+    wav_check.py --out RESULT aligned WAV MIDI START TRACKS
+                                                 each note-on of the tracks TRACKS ("0,2") at or after tick
+                                                 START against the frame it must sound on when the WAV's
+                                                 first frame is tick START (by those tracks' tempo records)
     wav_check.py --out RESULT lost REPORT        frames the loopback devices lost (their report file)
     wav_check.py --out RESULT same FILE FILE     whether two files hold the same bytes
     wav_check.py --out RESULT levels WAV         peak in dBFS over every sample, and samples at full scale
@@ -135,9 +139,8 @@ def boundary_onsets(path):
     return boundary_ticks, sorted(by_tick)
 
 
-def job_span(path, start, end, track_numbers):
-    """Seconds from `start` to the first event after `end` of the chosen tracks, on their tempo map."""
-    song = mido.MidiFile(path)
+def played_events(song, track_numbers):
+    """(tick, message) of the chosen tracks as a job plays them: no end of track, no metas but tempo."""
     events = []
     for number in track_numbers:
         tick = 0
@@ -146,7 +149,13 @@ def job_span(path, start, end, track_numbers):
             if message.type == "end_of_track" or (message.is_meta and message.type != "set_tempo"):
                 continue
             events.append((tick, message))
-    events.sort(key=lambda e: e[0])
+    return sorted(events, key=lambda e: e[0])
+
+
+def job_span(path, start, end, track_numbers):
+    """Seconds from `start` to the first event after `end` of the chosen tracks, on their tempo map."""
+    song = mido.MidiFile(path)
+    events = played_events(song, track_numbers)
     last = next((tick for tick, _ in events if tick > end), events[-1][0] if events else end)
     tempo, previous, seconds, begin = 500000, 0, 0.0, None
     for tick, message in events + [(last, None)]:
@@ -159,6 +168,24 @@ def job_span(path, start, end, track_numbers):
         if message is not None and message.type == "set_tempo":
             tempo = message.tempo
     return seconds - (begin or 0.0)
+
+
+def note_frames(path, start, track_numbers, rate):
+    """The exact frame of every note-on (velocity > 0) at or after `start` among the chosen tracks,
+    counted from tick `start`, on the tempo records of those tracks (120 beats per minute before the
+    first), by tick."""
+    song = mido.MidiFile(path)
+    tempo, previous, seconds, begin, notes = 500000, 0, 0.0, None, []
+    for tick, message in played_events(song, track_numbers):
+        seconds += (tick - previous) * tempo / 1e6 / song.ticks_per_beat
+        previous = tick
+        if begin is None and tick >= start:
+            begin = seconds - (tick - start) * tempo / 1e6 / song.ticks_per_beat
+        if message.type == "note_on" and message.velocity > 0 and tick >= start:
+            notes.append((tick, (seconds - begin) * rate))
+        if message.type == "set_tempo":
+            tempo = message.tempo
+    return notes
 
 
 def detect_onsets(values, rate, threshold=0.002, quiet_seconds=0.01):
@@ -228,6 +255,16 @@ def main(argv):
         elif command == "span":
             tracks = [int(n) for n in args[3].split(",")]
             result["seconds"] = "%.6f" % job_span(args[0], int(args[1]), int(args[2]), tracks)
+        elif command == "aligned":
+            values, rate = samples(args[0])
+            expected = note_frames(args[1], int(args[2]), [int(n) for n in args[3].split(",")], rate)
+            found = [round(t * rate) for t in detect_onsets(values, rate)]
+            result.update(expected=len(expected), found=len(found))
+            if expected and len(found) == len(expected):
+                errors = [f - round(e) for f, (_, e) in zip(found, expected)]
+                worst = max(range(len(errors)), key=lambda i: abs(errors[i]))
+                result.update(maxerror_frames=abs(errors[worst]), worst_tick=expected[worst][0],
+                              notes=",".join("%d:%d" % (tick, f) for (tick, _), f in zip(expected, found)))
         elif command == "lost":
             # Lines "wavein N lost FRAMES", one per capture the devices closed.
             lines = [line.split() for line in open(args[0]).read().splitlines() if line.strip()]

@@ -26,6 +26,13 @@ inline std::string ExeFolder() {
     return separator == std::string::npos ? std::string() : text.substr(0, separator);
 }
 
+inline ULONGLONG MicrosecondsNow() {
+    LARGE_INTEGER counter{}, frequency{};
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<ULONGLONG>(counter.QuadPart * 1000000.0 / frequency.QuadPart);
+}
+
 inline bool WriteBytes(const std::string& path, const std::string& bytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;

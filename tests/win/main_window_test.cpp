@@ -236,6 +236,7 @@ std::vector<Wanted> WantedControls() {
         {&controls.cancelButton, "Button", "キャンセル", 0, 220, 200, 60, 20, 37, kSmall, kRun, true},
         {&controls.jobProgressBar, "msctls_progress32", nullptr, PBS_SMOOTH, 215, 128, 140, 14, 240, kNone, kRun, true},
         {&controls.jobTimeLabel, "Static", "", 0, 215, 174, 140, 18, 240, kNormal, kRun, true},
+        {&controls.jobLevelLabel, "Static", "", 0, 215, 226, 140, 18, 240, kNormal, kRun, true},
     };
     const char* const modes[] = {"ch", "inst", "part", "size"};
     for (int k = 0; k < 4; ++k) {

@@ -1,10 +1,11 @@
-// Records a WAVE IN device into a WAV file with the run's own capture code, for a given time:
-// how a real device is checked on a machine without sound hardware (a sound server's monitor
-// under Wine), and how a person tries their capture device without stacking a job.
+// Records a WAVE IN device into a WAV file with the run's own capture code: how a real device
+// is checked on a machine without sound hardware (a sound server's monitor under Wine), and how
+// a person tries their capture device without stacking a job.
 //
 //   capturewav [--device=N|--device=NAME] [--seconds=S] [--rate=HZ] [--bits=B] [--channels=C] OUT.wav
 //
-// Lists the devices it sees, then records. Exit status 0 when the file holds samples.
+// Lists the devices it sees, then records S seconds from the device's first delivered frame, and
+// tells how long the device took to deliver it. Exit status 0 when the file holds all S seconds.
 #include <windows.h>
 
 #include <cstdio>
@@ -14,6 +15,7 @@
 
 #include "engine/DeviceSeam.h"
 #include "engine/win32/Capture.h"
+#include "engine/win32/CaptureStart.h"
 #include "engine/win32/Prompts.h"
 #include "jobs/RecordingJob.h"
 
@@ -65,6 +67,12 @@ int PrintBox(HWND, const char* text, const char* caption, UINT) {
     return IDOK;
 }
 
+void PumpFor(DWORD ms) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_ALLINPUT);
+}
+
 LRESULT CALLBACK CaptureWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == devices::kMmWimData) {
         engine::OnCaptureData(lParam);
@@ -109,16 +117,38 @@ int main(int argc, char** argv) {
     job.channels = request.channels;
     engine::OpenCapture(job, window);
     engine::CreateWavFile(job);
+    // From the first frame the device delivers, the asked length and no more.
+    const auto frames = static_cast<std::uint64_t>(request.seconds * request.rate + 0.5);
+    engine::RecordCaptureFrom(0);
+    engine::RecordCaptureUntil(frames);
     engine::StartCapture();
-    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(request.seconds * 1000);
-    while (GetTickCount64() < end) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    engine::BeginCaptureWait();
+    engine::CaptureWait wait;
+    while ((wait = engine::PollCaptureWait()).state == engine::CaptureWaitState::waiting) PumpFor(engine::kCaptureWaitPeriodMs);
+    if (wait.state == engine::CaptureWaitState::nothingDelivered) {
+        std::printf("wavein %d delivered nothing in %llu ms\n", device, static_cast<unsigned long long>(wait.waitedMs));
+    } else if (wait.state == engine::CaptureWaitState::positionUnknown) {
+        std::printf("wavein %d cannot tell its position\n", device);
+    } else {
+        std::printf("first frame %llu ms after the start\n", static_cast<unsigned long long>(wait.waitedMs));
     }
+    // A device that stops delivering gets as long again as the recording itself.
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(request.seconds * 2000) + 1000;
+    const std::uint64_t wanted = frames * static_cast<std::uint64_t>(request.bits / 8 * request.channels);
+    while (wait.state != engine::CaptureWaitState::nothingDelivered && engine::CaptureDeliveredFrames() < frames &&
+           GetTickCount64() < end) {
+        PumpFor(10);
+    }
+    std::uint32_t position = 0;
+    const bool known = engine::CapturePosition(&position);
+    const std::uint64_t delivered = engine::CaptureDeliveredFrames();
     engine::StopCapture();
+    if (known) {
+        std::printf("position %lu frames, %llu frames delivered\n", static_cast<unsigned long>(position),
+                    static_cast<unsigned long long>(delivered));
+    }
     std::printf("recorded %llu bytes from wavein %d into %s\n", static_cast<unsigned long long>(engine::CapturedBytes()),
                 device, request.out.c_str());
     DestroyWindow(window);
-    return engine::CapturedBytes() > 0 ? 0 : 1;
+    return engine::CapturedBytes() >= wanted ? 0 : 1;
 }

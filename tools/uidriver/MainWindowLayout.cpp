@@ -95,6 +95,7 @@ std::vector<ExpectedControl> Build() {
     c.push_back({"jobProgressBar", "msctls_progress32", std::nullopt, 215, 128, 140, 14, 240, PBS_SMOOTH, PBS_SMOOTH,
                  false, false, kRunMode});
     c.push_back(Label("jobTimeLabel", "", 215, 174, 140, 18, false, false, kRunMode));
+    c.push_back(Label("jobLevelLabel", "", 215, 226, 140, 18, false, false, kRunMode));
     // An SS_BITMAP static takes the size of the picture it is given: "LOGO_E" loaded at 392 x 146.
     c.push_back({"logoImage", "Static", AnsiText(""), 54, 100, 392, 146, 240, SS_TYPEMASK, SS_BITMAP, false, false, 3});
     c.push_back({"versionText", "Static", std::nullopt, 54, 260, 392, 100, 240, SS_TYPEMASK, SS_CENTER, false, false,

@@ -1,0 +1,38 @@
+// Waiting, after waveInStart, until the device delivers: some devices start seconds late, and
+// the music may only start once the capture hears it. The wait runs from a window timer, so the
+// window stays responsive; each look at the device takes at most kEdgeSpinMs.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace solvena::engine {
+
+constexpr UINT kCaptureWaitPeriodMs = 10;
+// A device that has delivered nothing this long after its start is not going to.
+constexpr ULONGLONG kCaptureWaitLimitMs = 5000;
+// Each look waits this long at most for the device's count to move.
+constexpr double kEdgeSpinMs = 2.0;
+
+enum class CaptureWaitState {
+    waiting,          // nothing delivered yet
+    delivering,       // frames arrive; `anchor` is the frame being captured now
+    positionUnknown,  // the device cannot tell its position: record from the capture's start
+    nothingDelivered, // the time is up
+};
+
+struct CaptureWait {
+    CaptureWaitState state = CaptureWaitState::waiting;
+    std::uint64_t anchor = 0;
+    ULONGLONG waitedMs = 0;  // since the start
+    bool edge = false;       // the anchor was taken the moment the count moved
+};
+
+// The capture has just been started.
+void BeginCaptureWait();
+// One look at the device; a result other than `waiting` ends the wait, and the caller starts
+// the music at once, so that the anchor still holds.
+CaptureWait PollCaptureWait();
+
+}  // namespace solvena::engine

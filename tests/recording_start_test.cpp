@@ -1,0 +1,81 @@
+// Where a WAV file begins: the frame on which the job's start tick sounds, from the capture's
+// position at the stream's start and the lead-in the stream plays first; and which delivered
+// bytes the file takes from there.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "engine/CaptureSpan.h"
+#include "engine/JobStream.h"
+#include "engine/RecordingStart.h"
+#include "support/SongHarness.h"
+
+namespace solvena {
+namespace {
+
+TEST(RecordingStart, TheStartTickFallsAfterTheLeadInAtItsOwnTempos) {
+    // Tempo 60 from tick 0 and 200 from tick 1000, three controllers at tick 0, a note at 2160.
+    test::TrackBuilder conductor, part;
+    conductor.Tempo(0, 1000000).Tempo(1000, 300000).EndOfTrack(0);
+    part.Event(0, {0xB0, 7, 100}).Event(0, {0xB0, 10, 64}).Event(0, {0xB0, 91, 40});
+    part.Event(2160, {0x90, 60, 100}).Event(120, {0x80, 60, 0}).EndOfTrack(0);
+    const test::ByteVec song = test::SmfBuilder(1, 2, 480).Track(conductor).Track(part).Bytes();
+    // From bar 1 the lead-in is 5 ticks per kept event: the first tempo record at the stream's
+    // default 500,000 µs, the controllers and the second tempo record at 1,000,000 µs.
+    constexpr double kLeadIn = (5 * 500000.0 + 20 * 1000000.0) / 480e6;
+    struct Case {
+        std::int32_t startTick;
+        std::uint64_t leadInTicks;
+        double startSeconds, noteSeconds;  // from the stream's start
+    } const cases[] = {
+        {0, 0, 0.0, (1000 * 1000000.0 + 1160 * 300000.0) / 480e6},
+        {1920, 25, kLeadIn, kLeadIn + 240 * 300000.0 / 480e6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.startTick);
+        test::SongHarness harness;
+        ASSERT_TRUE(harness.Load(song));
+        std::array<std::uint8_t, 64> enabled{1, 1};
+        const JobStreamInfo info = BuildJobStream(harness.song, harness.tracks, c.startTick, 0x7FFFFFFF, enabled);
+        ASSERT_EQ(info.result, StreamBuildResult::built);
+        EXPECT_EQ(info.leadInTicks, c.leadInTicks);
+        const double start = StreamSecondsToTick(streamFills, 480, info.leadInTicks);
+        EXPECT_NEAR(start, c.startSeconds, 1e-12);
+        EXPECT_NEAR(StreamSecondsToTick(streamFills, 480, info.leadInTicks + 2160 - c.startTick), c.noteSeconds, 1e-12);
+        // Frame 1000 of a 48 kHz capture was being captured as the stream started.
+        EXPECT_EQ(FrameAfter(1000, start, 48000), 1000 + static_cast<std::uint64_t>(c.startSeconds * 48000 + 0.5));
+    }
+}
+
+TEST(CaptureSpan, TheFileTakesTheFramesFromItsStartUpToItsEnd) {
+    struct Case {
+        const char* name;
+        std::uint16_t blockAlign;
+        std::size_t placedBefore;  // the piece before which the start is placed
+        std::uint64_t from, until;  // frames; until 0: no end
+        std::vector<std::uint32_t> pieces;
+        std::vector<BytesToWrite> written;
+    } const cases[] = {
+        {"nothing is written before the start is placed", 4, 9, 0, 0, {400, 400}, {{}, {}}},
+        {"the start inside the second piece", 4, 1, 150, 0, {400, 400, 400}, {{}, {200, 200}, {0, 400}}},
+        {"from the first frame", 6, 0, 0, 0, {600}, {{0, 600}}},
+        {"an end cuts a piece and drops the rest", 4, 0, 50, 175, {400, 400, 400}, {{200, 200}, {0, 300}, {}}},
+        {"a start already delivered takes what comes next", 2, 1, 10, 0, {100, 100}, {{}, {0, 100}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CaptureSpan span;
+        span.Start(c.blockAlign);
+        if (c.until > 0) span.Until(c.until);
+        std::vector<BytesToWrite> written;
+        for (std::size_t i = 0; i < c.pieces.size(); ++i) {
+            if (i == c.placedBefore) span.From(c.from);
+            written.push_back(span.Take(c.pieces[i]));
+        }
+        EXPECT_EQ(written, c.written);
+    }
+}
+
+}  // namespace
+}  // namespace solvena
