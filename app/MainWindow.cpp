@@ -46,6 +46,13 @@ LRESULT OnDestroy() {
     return 0;
 }
 
+// Windows is ending the session (log off, shut down, a restart for an update): the process ends
+// right after this, so a run in progress is stopped as closing the program stops it.
+LRESULT OnEndSession(bool ending) {
+    if (ending) engine::StopRunOnExit();
+    return 0;
+}
+
 void OnNotify(const NMHDR* header) {
     if (header->code == static_cast<UINT>(TCN_SELCHANGE)) OnPageChange();
 }
@@ -104,6 +111,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             if (OnCommand(LOWORD(wParam), HIWORD(wParam))) return 0;
             break;
         case WM_CTLCOLORSTATIC: return OnCtlColorStatic(reinterpret_cast<HWND>(lParam));
+        // A run never keeps the session from ending: what it has recorded is saved on the way.
+        case WM_QUERYENDSESSION: return TRUE;
+        case WM_ENDSESSION: return OnEndSession(wParam != FALSE);
         default: break;
     }
     return DefWindowProcA(window, message, wParam, lParam);

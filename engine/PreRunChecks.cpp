@@ -1,5 +1,9 @@
 #include "engine/PreRunChecks.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "engine/CaptureLimits.h"
 #include "engine/RunTexts.h"
 
 namespace solvena {
@@ -66,6 +70,54 @@ bool CheckTargetFiles(const PreRunHost& host) {
         const Answer target = CheckTarget(host, job);
         if (target == Answer::cancelRun) return false;
         if (target == Answer::switchOff) SwitchOff(host, position);
+    }
+    return true;
+}
+
+std::uint64_t ExpectedWavBytes(const RecordingJob& job) {
+    if (job.expectedSeconds <= 0) return kWavHeaderBytes;
+    return kWavHeaderBytes + std::uint64_t{CaptureFormatOf(job).avgBytesPerSec} * static_cast<std::uint32_t>(job.expectedSeconds);
+}
+
+bool CheckSameFiles(const PreRunHost& host) {
+    const auto stacked = StackedJobs();
+    std::vector<std::string> keys(stacked.size());
+    for (std::size_t i = 0; i < stacked.size(); ++i) {
+        if (stacked[i].enabled == 1) keys[i] = host.fileKey(TextOf(stacked[i].wavPath).c_str());
+    }
+    for (std::size_t i = 0; i < stacked.size(); ++i) {
+        std::vector<std::int32_t> writers;
+        for (std::size_t j = i; j < stacked.size() && !keys[i].empty(); ++j) {
+            if (keys[j] == keys[i]) writers.push_back(static_cast<std::int32_t>(j));
+        }
+        if (writers.size() < 2) continue;
+        if (!host.ask(SameFileQuestion(TextOf(stacked[i].wavPath), writers, jobCount), kConfirmCaption)) return false;
+        for (std::size_t k = 1; k < writers.size(); ++k) {
+            SwitchOff(host, writers[k]);
+            keys[static_cast<std::size_t>(writers[k])].clear();
+        }
+    }
+    return true;
+}
+
+bool CheckFreeSpace(const PreRunHost& host) {
+    struct Drive {
+        std::string name;
+        std::uint64_t needed = 0;
+        std::uint64_t free = 0;
+    };
+    std::vector<Drive> drives;
+    for (const RecordingJob& job : StackedJobs()) {
+        Drive drive;
+        if (job.enabled != 1 || !host.freeSpace(TextOf(job.wavPath).c_str(), &drive.name, &drive.free)) continue;
+        auto at = std::find_if(drives.begin(), drives.end(), [&](const Drive& d) { return d.name == drive.name; });
+        if (at == drives.end()) at = drives.insert(drives.end(), drive);
+        at->needed += ExpectedWavBytes(job);
+    }
+    for (const Drive& drive : drives) {
+        if (drive.needed > drive.free && !host.ask(FreeSpaceQuestion(drive.name, drive.needed, drive.free), kConfirmCaption)) {
+            return false;
+        }
     }
     return true;
 }

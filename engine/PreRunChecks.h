@@ -21,7 +21,15 @@ struct PreRunHost {
     devices::MmResult (*waveInQuery)(std::uint32_t device, const devices::WaveFormat& format) = nullptr;
     std::uint32_t (*midiOutCount)() = nullptr;
     void (*setRowIcon)(int row, int icon) = nullptr;
+    // The file as the system knows it: its full path, without case.
+    std::string (*fileKey)(const char* path) = nullptr;
+    // The drive a file lies on and its free bytes; false when that cannot be told.
+    bool (*freeSpace)(const char* path, std::string* drive, std::uint64_t* freeBytes) = nullptr;
 };
+
+// What a job's WAV file is expected to take: its header and the samples of its expected time
+// (music and reverb), as the サイズ column estimates it.
+std::uint64_t ExpectedWavBytes(const RecordingJob& job);
 
 // The PCM format a job records in; a device is asked for exactly this record.
 devices::WaveFormat CaptureFormatOf(const RecordingJob& job);
@@ -30,5 +38,11 @@ devices::WaveFormat CaptureFormatOf(const RecordingJob& job);
 // cancels the run; jobs switched off by earlier answers stay off.
 bool CheckTargetFiles(const PreRunHost& host);
 bool CheckDevices(const PreRunHost& host);
+// Switched-on jobs that would write one file: one question for each such file, whose Yes
+// records it with the first of them and switches the later ones off.
+bool CheckSameFiles(const PreRunHost& host);
+// For each drive that the switched-on jobs' files would not fit on, one question whose Yes
+// runs anyway.
+bool CheckFreeSpace(const PreRunHost& host);
 
 }  // namespace solvena

@@ -1,11 +1,15 @@
 #include "engine/RecordingStart.h"
 
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 namespace solvena {
 
-double StreamSecondsToTick(std::span<const StreamFill> fills, std::uint32_t division, std::uint64_t tick) {
+namespace {
+
+// Seconds from the stream's start to tick `tick`, or to its last record when that comes first.
+double SecondsUpTo(std::span<const StreamFill> fills, std::uint32_t division, std::uint64_t tick, bool pastTheEnd) {
     if (division == 0) return 0;
     const double quarter = 1e6 * division;
     double seconds = 0;
@@ -22,8 +26,18 @@ double StreamSecondsToTick(std::span<const StreamFill> fills, std::uint32_t divi
             if (IsTempoRecord(record.event)) tempo = record.event & kMevtValueMask;
         }
     }
-    // Past the last record the stream has nothing more to say about its tempo.
-    return seconds + static_cast<double>(tick - at) * tempo / quarter;
+    // Past the last record the last tempo holds.
+    return pastTheEnd ? seconds + static_cast<double>(tick - at) * tempo / quarter : seconds;
+}
+
+}  // namespace
+
+double StreamSecondsToTick(std::span<const StreamFill> fills, std::uint32_t division, std::uint64_t tick) {
+    return SecondsUpTo(fills, division, tick, true);
+}
+
+double StreamLengthSeconds(std::span<const StreamFill> fills, std::uint32_t division) {
+    return SecondsUpTo(fills, division, UINT64_MAX, false);
 }
 
 std::uint64_t FrameAfter(std::uint64_t anchor, double seconds, std::uint32_t rate) {

@@ -18,6 +18,9 @@ constexpr std::uint32_t kStreamDefaultTempo = 500000;
 // after it).
 double StreamSecondsToTick(std::span<const StreamFill> fills, std::uint32_t division, std::uint64_t tick);
 
+// Seconds from the stream's start to its last record: how long it plays.
+double StreamLengthSeconds(std::span<const StreamFill> fills, std::uint32_t division);
+
 // The frame `seconds` after frame `anchor` of a capture at `rate` frames per second, to the
 // nearest frame.
 std::uint64_t FrameAfter(std::uint64_t anchor, double seconds, std::uint32_t rate);

@@ -7,6 +7,13 @@ namespace solvena {
 
 namespace {
 
+std::string MinutesAndSeconds(std::uint64_t seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%llu:%02u", static_cast<unsigned long long>(seconds / 60),
+                  static_cast<unsigned>(seconds % 60));
+    return text;
+}
+
 const char* FailureReason(JobFailure failure) {
     switch (failure) {
         case JobFailure::songUnreadable: return "MIDIファイルを読み込めませんでした。";
@@ -20,6 +27,13 @@ const char* FailureReason(JobFailure failure) {
         case JobFailure::nothingCaptured:
             return "WAVE INデバイスが録音を始めて5秒たっても音のデータを届けませんでした。\n"
                    "デバイスの接続と設定を確かめて下さい。";
+        case JobFailure::wavHeaderFailed:
+            return "WAVファイルの先頭を書き込めませんでした。(ディスクの空き容量を確認してください)";
+        case JobFailure::playbackStalled:
+            return "曲が終わるはずの時刻から10秒たっても、MIDIデバイスが演奏の終わりを知らせてきません。\n"
+                   "演奏を打ち切りました。";
+        case JobFailure::captureStopped:
+            return "録音バッファをWAVE INデバイスに戻せなくなり、録音が止まりました。";
     }
     return "";
 }
@@ -33,20 +47,63 @@ std::string WithPath(const char* format, const std::string& path) {
     return text;
 }
 
+namespace {
+
+std::string JobNumber(std::int32_t position, std::int32_t jobCount) {
+    return std::to_string(position + 1) + "/" + std::to_string(jobCount);
+}
+
+std::string Megabytes(std::uint64_t bytes) { return std::to_string(bytes / 1000000) + "MB"; }
+
+}  // namespace
+
+std::string SameFileQuestion(const std::string& wavPath, const std::vector<std::int32_t>& positions,
+                             std::int32_t jobCount) {
+    std::string jobs;
+    for (std::int32_t position : positions) {
+        if (!jobs.empty()) jobs += ", ";
+        jobs += JobNumber(position, jobCount);
+    }
+    return WithPath("次のジョブが同じWAVファイル「%s」に録音しようとしています: ", wavPath) + jobs +
+           "\n最初のジョブ (" + JobNumber(positions.front(), jobCount) +
+           ") だけで録音し、ほかのジョブはオフにしますか？\n(いいえを選ぶと録音を中止します)";
+}
+
+std::string FreeSpaceQuestion(const std::string& drive, std::uint64_t neededBytes, std::uint64_t freeBytes) {
+    return "ドライブ " + drive + " の空き容量が足りないかもしれません。\n録音するジョブの予想サイズ: " +
+           Megabytes(neededBytes + 999999) + "\n空き容量: " + Megabytes(freeBytes) + "\nこのまま録音を続けますか？";
+}
+
 std::string ProgressText(std::int32_t position, std::int32_t jobCount) {
     return "録音中... " + std::to_string(static_cast<std::uint32_t>(position) + 1) + "/" +
            std::to_string(static_cast<std::uint32_t>(jobCount));
 }
 
+bool BrokeOffRecording(JobFailure failure) {
+    return failure == JobFailure::feedFailed || failure == JobFailure::playbackStalled ||
+           failure == JobFailure::captureStopped;
+}
+
 std::string JobFailureText(JobFailure failure, std::int32_t position, std::int32_t jobCount,
-                           const std::string& midiPath, const std::string& wavPath) {
+                           const std::string& midiPath, const std::string& wavPath, std::uint64_t seconds) {
+    std::string kept;
+    if (failure == JobFailure::playbackStalled || failure == JobFailure::captureStopped) {
+        kept = "\nWAVファイルには " + MinutesAndSeconds(seconds) + " までの録音が残ります。";
+    }
     return "ジョブ " + std::to_string(position + 1) + "/" + std::to_string(jobCount) +
            " を録音できませんでした。\nMIDI: " + midiPath + "\nWAV: " + wavPath + "\n\n" + FailureReason(failure) +
-           "\n次のジョブに進みます。";
+           kept + "\n次のジョブに進みます。";
 }
 
 std::string WavCutText(const std::string& wavPath) {
     return WithPath("WAVファイル「%s」がWAVファイルの大きさの上限に達したため、録音をそこで打ち切りました。", wavPath);
+}
+
+std::string CaptureGapText(const std::string& wavPath) {
+    return WithPath(
+        "WAVファイル「%s」の録音中に、録音バッファをWAVE INデバイスに戻せませんでした。\n"
+        "録音は続けますが、途切れている所があるかもしれません。",
+        wavPath);
 }
 
 std::string WavWriteFailedText(const std::string& wavPath) {
@@ -57,13 +114,6 @@ std::string WavWriteFailedText(const std::string& wavPath) {
 }
 
 namespace {
-
-std::string MinutesAndSeconds(std::uint64_t seconds) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%llu:%02u", static_cast<unsigned long long>(seconds / 60),
-                  static_cast<unsigned>(seconds % 60));
-    return text;
-}
 
 // A report names at most this many recordings; the rows show the rest.
 constexpr std::size_t kReportedJobLimit = 16;
@@ -96,26 +146,49 @@ std::string LevelCellText(const RecordingLevels& levels) {
 
 std::string InputLevelText(const RecordingLevels& levels) { return "入力レベル " + LevelCellText(levels); }
 
+bool NeedsCheck(const RecordedJob& job) {
+    return IsSilent(job.levels) || IsClipped(job.levels) || job.cut || job.writeFailed || job.gaps ||
+           job.brokeOff.has_value();
+}
+
+namespace {
+
+// What is wrong with one recording, a line each.
+std::string ReportLines(const RecordedJob& job) {
+    const std::string until = MinutesAndSeconds(job.seconds);
+    std::string lines;
+    if (IsSilent(job.levels)) {
+        lines += "  無音です (ピーク " + DbfsText(job.levels.peakDbfs) + " dBFS)。WAVE IN のデバイスと音源の接続を確かめて下さい。\n";
+    } else if (IsClipped(job.levels)) {
+        lines += "  音が割れています (クリップ " + std::to_string(job.levels.clipped) + " サンプル, ピーク " +
+                 DbfsText(job.levels.peakDbfs) + " dBFS)。音源か入力の音量を下げて下さい。\n";
+    }
+    if (job.cut) lines += "  WAVファイルの大きさの上限で打ち切られました (" + until + " まで)。\n";
+    if (job.writeFailed) lines += "  書き込みに失敗し、" + until + " までしか残っていません。\n";
+    if (job.gaps) lines += "  録音バッファを戻せなかったため、途切れている所があるかもしれません。\n";
+    if (job.brokeOff == JobFailure::feedFailed) lines += "  演奏が途中で止まりました (" + until + " まで)。\n";
+    if (job.brokeOff == JobFailure::playbackStalled) {
+        lines += "  MIDIデバイスが演奏の終わりを知らせず、打ち切られました (" + until + " まで)。\n";
+    }
+    if (job.brokeOff == JobFailure::captureStopped) lines += "  録音が途中で止まりました (" + until + " まで)。\n";
+    return lines;
+}
+
+}  // namespace
+
 std::string RunReportText(const std::vector<RecordedJob>& recorded, std::int32_t jobCount) {
     std::string lines;
     std::size_t named = 0;
     std::size_t unnamed = 0;
     for (const RecordedJob& job : recorded) {
-        const bool silent = IsSilent(job.levels);
-        if (!silent && !IsClipped(job.levels)) continue;
+        if (!NeedsCheck(job)) continue;
         if (named == kReportedJobLimit) {
             ++unnamed;
             continue;
         }
         ++named;
-        lines += "\nジョブ " + std::to_string(job.position + 1) + "/" + std::to_string(jobCount) + ": " + job.wavPath + "\n";
-        if (silent) {
-            lines += "  無音です (ピーク " + DbfsText(job.levels.peakDbfs) +
-                     " dBFS)。WAVE IN のデバイスと音源の接続を確かめて下さい。\n";
-        } else {
-            lines += "  音が割れています (クリップ " + std::to_string(job.levels.clipped) + " サンプル, ピーク " +
-                     DbfsText(job.levels.peakDbfs) + " dBFS)。音源か入力の音量を下げて下さい。\n";
-        }
+        lines += "\nジョブ " + std::to_string(job.position + 1) + "/" + std::to_string(jobCount) + ": " + job.wavPath +
+                 "\n" + ReportLines(job);
     }
     if (named == 0) return "";
     if (unnamed > 0) lines += "\nほかに " + std::to_string(unnamed) + " 件あります (行のアイコンをご覧下さい)。\n";

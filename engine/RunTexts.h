@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,12 @@ inline constexpr char kTargetExistsQuestion[] = "ファイル「%s」は既に�
 inline constexpr char kWaveSettingsQuestion[] = "WAVデバイスの設定に間違いがあります。(%s).\n録音を続けますか？";
 inline constexpr char kMidiSettingsQuestion[] = "MIDIデバイスの設定に間違いがあります。(%s).\n録音を続けますか？";
 
+// Jobs (positions) that would write one file; the first records it.
+std::string SameFileQuestion(const std::string& wavPath, const std::vector<std::int32_t>& positions,
+                             std::int32_t jobCount);
+// The switched-on jobs' files would need more than a drive has free.
+std::string FreeSpaceQuestion(const std::string& drive, std::uint64_t neededBytes, std::uint64_t freeBytes);
+
 inline constexpr char kEmptyStackText[] = "データがスタックされていません。";
 inline constexpr char kRunFinishedText[] = "録音が終了しました。";
 inline constexpr char kCancelText[] = "キャンセル";
@@ -35,7 +42,13 @@ enum class JobFailure {
     feedFailed,       // a later part of the stream could not be handed to the device
     captureNotStarted,  // the WAVE IN device did not start recording
     nothingCaptured,    // the WAVE IN device delivered nothing in the time a start may take
+    wavHeaderFailed,    // the WAV file was created but its header could not be written
+    playbackStalled,    // the MIDI OUT device never said its playback had ended
+    captureStopped,     // no capture buffer was left in the WAVE IN device
 };
+
+// Whether the job's recording had begun, so that its file holds something worth keeping.
+bool BrokeOffRecording(JobFailure failure);
 
 // The format with its one %s replaced by the whole of `path`, however long: a cut path would
 // name another file.
@@ -44,14 +57,17 @@ std::string WithPath(const char* format, const std::string& path);
 // "録音中... n/m" with position + 1 and the job count.
 std::string ProgressText(std::int32_t position, std::int32_t jobCount);
 
-// Names the job (its position, song and WAV file) and what went wrong.
+// Names the job (its position, song and WAV file) and what went wrong; `seconds` is how much a
+// recording that broke off holds.
 std::string JobFailureText(JobFailure failure, std::int32_t position, std::int32_t jobCount,
-                           const std::string& midiPath, const std::string& wavPath);
+                           const std::string& midiPath, const std::string& wavPath, std::uint64_t seconds = 0);
 
 // The WAV file reached the largest size a RIFF file can state; the recording stops there.
 std::string WavCutText(const std::string& wavPath);
 // Writing the WAV file failed (a full disk, a removed drive); it keeps what was written.
 std::string WavWriteFailedText(const std::string& wavPath);
+// A capture buffer could not be queued again: the recording goes on, but may have gaps.
+std::string CaptureGapText(const std::string& wavPath);
 
 // Run mode's clock for the job being recorded: "m:ss / m:ss", elapsed and expected.
 std::string RunTimeText(std::uint64_t elapsedSeconds, std::uint64_t expectedSeconds);
@@ -71,9 +87,17 @@ struct RecordedJob {
     std::int32_t position = 0;
     std::string wavPath;
     RecordingLevels levels;
+    std::uint64_t seconds = 0;  // what the file holds
+    bool cut = false;           // at the largest size a WAV file can state
+    bool writeFailed = false;   // from a failed write on
+    bool gaps = false;          // a capture buffer was out of the device for a while
+    std::optional<JobFailure> brokeOff;  // ended early, and why
 };
 
-// The message at the end of a run: every recording that is silent or clipped, with its numbers.
+// Silent, clipped, or not all there: a file to listen to before trusting it.
+bool NeedsCheck(const RecordedJob& job);
+
+// The message at the end of a run: every recording that needs a check, with what is wrong.
 // Empty when all of them are fine.
 std::string RunReportText(const std::vector<RecordedJob>& recorded, std::int32_t jobCount);
 

@@ -113,6 +113,7 @@ private:
         if (keyword == "startdelay") return SetDelay(current_ ? &current_->startDelay : nullptr, "wavein", keyword, rest, true);
         if (keyword == "opendelay") return SetDelay(MidiOut() ? &MidiOut()->openDelay : nullptr, "midiout", keyword, rest, true);
         if (keyword == "latency") return SetDelay(MidiOut() ? &MidiOut()->latency : nullptr, "midiout", keyword, rest, false);
+        if (keyword == "stall") return SetStall(rest);
         if (keyword == "fail") return AddFailure(rest);
         return Fail("unknown keyword \"" + std::string(keyword) + "\"");
     }
@@ -170,6 +171,8 @@ private:
         const std::size_t space = FirstBlank(text);
         const std::string_view call = text.substr(0, space);
         text = TrimBlanks(text.substr(space));
+        const bool once = text.size() > 5 && text.substr(text.size() - 5) == " once";
+        if (once) text = TrimBlanks(text.substr(0, text.size() - 5));
         std::uint32_t after = 0;
         if (const std::size_t at = text.find(" after "); at != std::string_view::npos) {
             const auto count = ParseNumber(TrimBlanks(text.substr(at + 7)));
@@ -186,7 +189,18 @@ private:
         for (const InjectedFailure& failure : *failures) {
             if (failure.call == call) return Fail("call \"" + std::string(call) + "\" fails twice");
         }
-        failures->push_back(InjectedFailure{std::string(call), *code, after, 0});
+        failures->push_back(InjectedFailure{std::string(call), *code, after, once, 0});
+        return true;
+    }
+
+    bool SetStall(std::string_view rest) {
+        LoopbackMidiOut* device = MidiOut();
+        if (!device) return Fail("stall must follow a midiout line");
+        if (device->stallAfter) return Fail("stall given twice for one device");
+        const std::string_view text = ValueText(rest);
+        const auto count = text.substr(0, 6) == "after " ? ParseNumber(TrimBlanks(text.substr(6))) : std::nullopt;
+        if (!count) return Fail("stall needs \"after N\"");
+        device->stallAfter = *count;
         return true;
     }
 
@@ -223,10 +237,12 @@ MmResult InjectedResult(const std::vector<InjectedFailure>& failures, std::strin
 MmResult CountedInjectedResult(std::vector<InjectedFailure>& failures, std::string_view call) {
     for (InjectedFailure& failure : failures) {
         if (failure.call != call) continue;
-        if (failure.made < failure.after) {
+        // Calls past the failing one of a "once" line succeed again.
+        if (failure.made < failure.after || (failure.once && failure.made > failure.after)) {
             ++failure.made;
             return kMmNoError;
         }
+        ++failure.made;
         return failure.code;
     }
     return kMmNoError;

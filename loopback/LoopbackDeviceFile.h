@@ -18,10 +18,13 @@
 //     opendelay MS | MS-MS   its stream's open returns only after MS milliseconds (a slow
 //                         driver), drawn at every open when a range is given
 //     latency MS          its synthesizer sounds every event MS milliseconds after its time
+//     stall after N       after N stream buffers have played, the device plays nothing more and
+//                         sends no further notification (a hung driver)
 //   fail CALL CODE        the last device answers CALL with result CODE (decimal) instead
 //   fail CALL CODE after N    the same, once N calls of CALL through one open handle have
 //                         succeeded (for calls made on a handle: to fail a buffer's recycling
 //                         but not the start, for instance)
+//   fail CALL CODE [after N] once   only that one call fails; the calls after it succeed
 //
 // Keywords are lower case and may be indented with blanks or tabs. NAME is the rest of the
 // line after the single space that follows the keyword, byte for byte: blanks inside or at
@@ -68,6 +71,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -94,6 +98,7 @@ struct InjectedFailure {
     std::string call;
     MmResult code = kMmNoError;
     std::uint32_t after = 0;  // calls that succeed first (counted per open handle)
+    bool once = false;        // only the call after those fails
     std::uint32_t made = 0;   // calls counted so far on this copy
 };
 
@@ -109,6 +114,7 @@ struct LoopbackMidiOut {
     std::vector<InjectedFailure> failures;
     DelayRange openDelay;
     DelayRange latency;  // low = high
+    std::optional<std::uint32_t> stallAfter;  // stream buffers it plays before it hangs
 };
 
 struct LoopbackWaveIn {

@@ -106,6 +106,12 @@ MmResult VirtualStream::Unprepare(MidiHeader* header) {
 }
 
 void VirtualStream::Place(Queued& queued, double now, VirtualSynth& synth) {
+    queued.placed = true;
+    if (stallAfter_ && placedCount_++ >= *stallAfter_) {
+        // A hung driver: the buffer stays in it, silent, and nothing more comes back.
+        queued.doneTime = std::numeric_limits<double>::infinity();
+        return;
+    }
     const std::vector<TimedRecord> timed = timeline_.Place(queued.records, now);
     for (const TimedRecord& t : timed) {
         if (IsShortMessageRecord(t.record.event)) {
@@ -117,7 +123,6 @@ void VirtualStream::Place(Queued& queued, double now, VirtualSynth& synth) {
     // Buffers come back in the order they were queued.
     queued.doneTime = std::max(end, lastDone_);
     lastDone_ = queued.doneTime;
-    queued.placed = true;
 }
 
 void VirtualStream::Advance(double now, std::vector<StreamNotice>& notices) {

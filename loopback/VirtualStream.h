@@ -18,6 +18,8 @@
 
 #include <cstdint>
 #include <deque>
+#include <limits>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -81,8 +83,10 @@ struct StreamNotice {
 
 class VirtualStream {
 public:
-    // `source` tells this stream's sounds apart in the synth; `latency` is in seconds.
-    explicit VirtualStream(std::uint32_t source, double latency = 0) : source_(source), latency_(latency) {}
+    // `source` tells this stream's sounds apart in the synth; `latency` is in seconds. A stream
+    // that stalls after N buffers never plays, finishes or reports a buffer after its Nth.
+    explicit VirtualStream(std::uint32_t source, double latency = 0, std::optional<std::uint32_t> stallAfter = {})
+        : source_(source), latency_(latency), stallAfter_(stallAfter) {}
 
     MmResult SetDivision(std::uint32_t division);
     // Starts the stream clock (once; a running stream stays as it is).
@@ -119,6 +123,8 @@ private:
 
     std::uint32_t source_;
     double latency_;
+    std::optional<std::uint32_t> stallAfter_;
+    std::uint32_t placedCount_ = 0;
     bool running_ = false;
     StreamTimeline timeline_;
     double lastDone_ = 0;

@@ -108,6 +108,11 @@ TEST(LoopbackDeviceFile, AFailureCanWaitForItsNthCall) {
     EXPECT_EQ(answers, (std::vector<MmResult>{0, 0, 6, 6}));
     EXPECT_EQ(CountedInjectedResult(failures, "add"), kMmNoError);
     EXPECT_FALSE(ParseLoopbackDeviceFile("wavein Mic\nfail prepare 6 after x\n").ok);
+    // "once": only the call after the N fails.
+    LoopbackDeviceSet once = Parse("wavein Mic\nfail add 7 after 1 once\n");
+    std::vector<MmResult> onceAnswers;
+    for (int i = 0; i < 4; ++i) onceAnswers.push_back(CountedInjectedResult(once.waveIns.at(0).failures, "add"));
+    EXPECT_EQ(onceAnswers, (std::vector<MmResult>{0, 7, 0, 0}));
 }
 
 TEST(LoopbackDeviceFile, RefusesTheWholeFileAtItsFirstFault) {
@@ -141,13 +146,16 @@ TEST(LoopbackDeviceFile, RefusesTheWholeFileAtItsFirstFault) {
         {"midiout Synth\nlatency 5-9\n", 2},            // one latency, not a range
         {"wavein Mic\nstartdelay 600000\nstartdelay 1\n", 3},  // given twice
         {"wavein Mic\nstartdelay 600001\n", 2},         // past ten minutes
+        {"wavein Mic\nstall after 2\n", 2},             // a MIDI OUT property
+        {"midiout Synth\nstall 2\n", 2},                // no "after"
     };
     for (const Case& c : cases) EXPECT_EQ(Refused(c.text).line, c.line) << c.text;
 }
 
 TEST(LoopbackDeviceFile, DevicesThatTakeTheirTime) {
     const LoopbackDeviceSet devices =
-        Parse("midiout Slow\n  opendelay 20-120\n  latency 30\nwavein Late\n  startdelay 600 - 1800 # ms\n");
+        Parse("midiout Slow\n  opendelay 20-120\n  latency 30\n  stall after 2\nwavein Late\n  startdelay 600 - 1800\n");
+    EXPECT_EQ(devices.midiOuts[0].stallAfter, 2u);
     EXPECT_EQ(std::tuple(devices.midiOuts[0].openDelay.low, devices.midiOuts[0].openDelay.high), std::tuple(20u, 120u));
     EXPECT_EQ(std::tuple(devices.midiOuts[0].latency.low, devices.midiOuts[0].latency.high), std::tuple(30u, 30u));
     EXPECT_EQ(std::tuple(devices.waveIns[0].startDelay.low, devices.waveIns[0].startDelay.high), std::tuple(600u, 1800u));

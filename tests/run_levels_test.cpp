@@ -93,12 +93,21 @@ TEST(RunTexts, ClockAndLevels) {
     EXPECT_EQ(LevelCellText({-12.34, 0, 100}), "-12.3dB");
 }
 
-TEST(RunTexts, ReportNamesOnlyTheRecordingsToRedo) {
-    const std::vector<RecordedJob> fine = {{0, "C:\\a.wav", {-12.0, 0, 10}}};
-    EXPECT_EQ(RunReportText(fine, 1), "");
+RecordedJob Recorded(std::int32_t position, const char* path, RecordingLevels levels) {
+    RecordedJob job;
+    job.position = position;
+    job.wavPath = path;
+    job.levels = levels;
+    job.seconds = 75;
+    return job;
+}
 
-    const std::vector<RecordedJob> mixed = {
-        {0, "C:\\a.wav", {-12.0, 0, 10}}, {1, "C:\\silent.wav", {-INFINITY, 0, 10}}, {2, "C:\\loud.wav", {0.0, 1234, 10}}};
+TEST(RunTexts, ReportNamesOnlyTheRecordingsToRedo) {
+    EXPECT_EQ(RunReportText({Recorded(0, "C:\\a.wav", {-12.0, 0, 10})}, 1), "");
+
+    const std::vector<RecordedJob> mixed = {Recorded(0, "C:\\a.wav", {-12.0, 0, 10}),
+                                            Recorded(1, "C:\\silent.wav", {-INFINITY, 0, 10}),
+                                            Recorded(2, "C:\\loud.wav", {0.0, 1234, 10})};
     const std::string report = RunReportText(mixed, 3);
     EXPECT_EQ(report.find("a.wav"), std::string::npos);
     EXPECT_NE(report.find("ジョブ 2/3: C:\\silent.wav\n  無音です (ピーク -∞ dBFS)"), std::string::npos) << report;
@@ -108,11 +117,33 @@ TEST(RunTexts, ReportNamesOnlyTheRecordingsToRedo) {
 
     // However many there are, the box stays readable: sixteen named, the rest counted.
     std::vector<RecordedJob> many;
-    for (std::int32_t i = 0; i < 20; ++i) many.push_back({i, "x.wav", {-80.0, 0, 10}});
+    for (std::int32_t i = 0; i < 20; ++i) many.push_back(Recorded(i, "x.wav", {-80.0, 0, 10}));
     const std::string long_report = RunReportText(many, 20);
     EXPECT_NE(long_report.find("ジョブ 16/20"), std::string::npos);
     EXPECT_EQ(long_report.find("ジョブ 17/20"), std::string::npos);
     EXPECT_NE(long_report.find("ほかに 4 件"), std::string::npos);
+}
+
+// A file that is not all there is named, at a good level too, with what happened to it.
+TEST(RunTexts, ReportNamesRecordingsThatAreNotAllThere) {
+    struct Case {
+        void (*spoil)(RecordedJob&);
+        const char* line;
+    } const cases[] = {
+        {[](RecordedJob& j) { j.cut = true; }, "  WAVファイルの大きさの上限で打ち切られました (1:15 まで)。\n"},
+        {[](RecordedJob& j) { j.writeFailed = true; }, "  書き込みに失敗し、1:15 までしか残っていません。\n"},
+        {[](RecordedJob& j) { j.gaps = true; }, "  録音バッファを戻せなかったため、途切れている所があるかもしれません。\n"},
+        {[](RecordedJob& j) { j.brokeOff = JobFailure::playbackStalled; },
+         "  MIDIデバイスが演奏の終わりを知らせず、打ち切られました (1:15 まで)。\n"},
+        {[](RecordedJob& j) { j.brokeOff = JobFailure::captureStopped; }, "  録音が途中で止まりました (1:15 まで)。\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        RecordedJob job = Recorded(0, "C:\\take.wav", {-12.0, 0, 10});
+        c.spoil(job);
+        EXPECT_TRUE(NeedsCheck(job));
+        EXPECT_NE(RunReportText({job}, 1).find(std::string("ジョブ 1/1: C:\\take.wav\n") + c.line), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <deque>
 #include <vector>
 
 #include "engine/CaptureLimits.h"
@@ -25,10 +26,13 @@ struct CaptureBuffer {
 
 devices::WaveFormat waveFormat;
 std::array<CaptureBuffer, kCaptureBufferCount> captureBuffers;
-std::size_t captureBufferIndex = 0;
+// The buffers in the device, in the order they were queued: the order it hands them back in.
+std::deque<std::size_t> queued;
 bool capturing = false;
+bool gaps = false;
 devices::WaveInHandle waveIn = nullptr;
 CaptureSpan span;
+std::string wavPath;
 
 // The job stack window: it receives the notifications and owns the boxes.
 HWND owner = nullptr;
@@ -42,11 +46,31 @@ void ReportLater(ReportCall call, devices::MmResult result) {
     if (const char* text = ReportText(call, result)) DeferMessage(owner, text, kErrorCaption);
 }
 
+// A buffer that is not in the device leaves the others less room: told once per recording.
+void NoteGap() {
+    if (gaps) return;
+    gaps = true;
+    DeferMessage(owner, CaptureGapText(wavPath), kErrorCaption);
+}
+
 void ResetBuffer(CaptureBuffer& buffer) {
     std::fill(buffer.block.begin(), buffer.block.end(), 0);
     buffer.header = WaveHeader{};
     buffer.header.data = buffer.block.data();
     buffer.header.bufferLength = kCaptureBufferSize;
+}
+
+// Prepares and queues buffer `index`, reporting both calls; true when it is in the device.
+template <typename ReportFunction>
+bool Queue(std::size_t index, ReportCall prepareCall, ReportCall addCall, ReportFunction report) {
+    WaveHeader& header = captureBuffers[index].header;
+    const devices::MmResult prepared = devices::WaveInPrepare(waveIn, &header);
+    report(prepareCall, prepared);
+    const devices::MmResult added = devices::WaveInAdd(waveIn, &header);
+    report(addCall, added);
+    if (prepared != devices::kMmNoError || added != devices::kMmNoError) return false;
+    queued.push_back(index);
+    return true;
 }
 
 // The part of a handed-back buffer that belongs in the file.
@@ -66,31 +90,33 @@ void ReleaseBuffers() {
 
 void OpenCapture(const RecordingJob& job, HWND window) {
     owner = window;
+    wavPath = TextOf(job.wavPath);
     waveFormat = CaptureFormatOf(job);
     for (CaptureBuffer& buffer : captureBuffers) {
         buffer.block.assign(kCaptureBufferSize, 0);
         ResetBuffer(buffer);
     }
+    queued.clear();
+    gaps = false;
     capturing = true;
     waveIn = nullptr;
     span.Start(waveFormat.blockAlign);
     Report(ReportCall::captureOpen,
            devices::WaveInOpen(&waveIn, static_cast<std::uint32_t>(job.waveInDevice), waveFormat, window));
-    for (CaptureBuffer& buffer : captureBuffers) {
-        Report(ReportCall::capturePrepare, devices::WaveInPrepare(waveIn, &buffer.header));
-        Report(ReportCall::captureAdd, devices::WaveInAdd(waveIn, &buffer.header));
+    std::size_t refused = 0;
+    for (std::size_t i = 0; i < kCaptureBufferCount; ++i) {
+        if (!Queue(i, ReportCall::capturePrepare, ReportCall::captureAdd, Report)) ++refused;
     }
+    // With none queued the capture cannot start at all, which the run says instead.
+    if (refused > 0 && !queued.empty()) NoteGap();
 }
 
-bool CreateWavFile(const RecordingJob& job) {
-    captureBufferIndex = 0;
-    return OpenWavFile(TextOf(job.wavPath), waveFormat, owner);
-}
+WavOpen CreateWavFile(const RecordingJob& job) { return OpenWavFile(TextOf(job.wavPath), waveFormat, owner); }
 
 bool StartCapture() {
     const devices::MmResult result = devices::WaveInStart(waveIn);
     Report(ReportCall::captureStart, result);
-    return result == devices::kMmNoError;
+    return result == devices::kMmNoError && !queued.empty();
 }
 
 bool CapturePosition(std::uint32_t* frames) {
@@ -102,37 +128,47 @@ void RecordCaptureFrom(std::uint64_t frame) { span.From(frame); }
 void RecordCaptureUntil(std::uint64_t frame) { span.Until(frame); }
 
 std::uint64_t CaptureDeliveredFrames() {
-    if (!capturing) return span.DeliveredFrames();
-    const WaveHeader& filling = captureBuffers[captureBufferIndex].header;
+    if (!capturing || queued.empty()) return span.DeliveredFrames();
+    const WaveHeader& filling = captureBuffers[queued.front()].header;
     return span.DeliveredFrames() +
            std::min(filling.bytesRecorded, kCaptureBufferSize) / std::max<std::uint32_t>(waveFormat.blockAlign, 1);
 }
 
-void OnCaptureData(LPARAM header) {
-    if (!capturing) return;
-    CaptureBuffer& buffer = captureBuffers[captureBufferIndex];
-    // Buffers come back in the order they were queued; anything else is a stale notification.
-    if (reinterpret_cast<WaveHeader*>(header) != &buffer.header) return;
+CaptureProgress OnCaptureData(LPARAM header) {
+    if (!capturing) return CaptureProgress::recording;
+    // Each buffer is known by its own header: one that could not be queued again is not in
+    // the device, and the next one to come back is the one after it.
+    const auto at = std::find_if(queued.begin(), queued.end(), [header](std::size_t i) {
+        return reinterpret_cast<WaveHeader*>(header) == &captureBuffers[i].header;
+    });
+    // Not a buffer the device has handed back: a stale notification (one of an earlier capture
+    // names the same headers).
+    if (at == queued.end() || !(captureBuffers[*at].header.flags & devices::kHeaderDone)) {
+        return CaptureProgress::recording;
+    }
+    const std::size_t index = *at;
+    queued.erase(at);
+    CaptureBuffer& buffer = captureBuffers[index];
     WriteDelivered(buffer);
     constexpr std::uint32_t kBack = devices::kHeaderPrepared | devices::kHeaderDone;
-    if ((buffer.header.flags & kBack) != kBack) return;
     // Queued again even when the device returned it before it was full: its bytes are written,
-    // and leaving it out would stall the cycle on this buffer.
-    devices::WaveInUnprepare(waveIn, &buffer.header);
-    ResetBuffer(buffer);
-    ReportLater(ReportCall::recyclePrepare, devices::WaveInPrepare(waveIn, &buffer.header));
-    ReportLater(ReportCall::recycleAdd, devices::WaveInAdd(waveIn, &buffer.header));
-    captureBufferIndex = (captureBufferIndex + 1) % kCaptureBufferCount;
+    // and leaving it out would leave the others less room.
+    bool requeued = false;
+    if ((buffer.header.flags & kBack) == kBack) {
+        devices::WaveInUnprepare(waveIn, &buffer.header);
+        ResetBuffer(buffer);
+        requeued = Queue(index, ReportCall::recyclePrepare, ReportCall::recycleAdd, ReportLater);
+    }
+    if (!requeued) NoteGap();
+    return queued.empty() ? CaptureProgress::stopped : CaptureProgress::recording;
 }
 
 void StopCapture() {
     if (!capturing) return;
     devices::WaveInReset(waveIn);
     // In queue order: buffers handed back but not yet seen, then the partly filled one.
-    for (std::size_t i = 0; i < kCaptureBufferCount; ++i) {
-        CaptureBuffer& buffer = captureBuffers[(captureBufferIndex + i) % kCaptureBufferCount];
-        if (!buffer.block.empty()) WriteDelivered(buffer);
-    }
+    for (std::size_t index : queued) WriteDelivered(captureBuffers[index]);
+    queued.clear();
     for (CaptureBuffer& buffer : captureBuffers) devices::WaveInUnprepare(waveIn, &buffer.header);
     ReleaseBuffers();
     capturing = false;
@@ -143,6 +179,10 @@ void StopCapture() {
 
 bool Capturing() { return capturing; }
 
+bool CaptureHadGaps() { return gaps; }
+
 std::uint64_t CapturedBytes() { return WavDataBytes(); }
+
+std::uint64_t CapturedSeconds() { return WavDataBytes() / std::max<std::uint32_t>(waveFormat.avgBytesPerSec, 1); }
 
 }  // namespace solvena::engine

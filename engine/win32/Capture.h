@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "engine/win32/WavFile.h"
 #include "jobs/RecordingJob.h"
 
 namespace solvena::engine {
@@ -13,10 +14,9 @@ namespace solvena::engine {
 // Opens the device in the job's format with the window as callback and queues the four buffers;
 // every result is reported and the steps go on regardless.
 void OpenCapture(const RecordingJob& job, HWND window);
-// Creates (or truncates) the job's WAV file and writes it up to its first sample byte; false
-// when the file cannot be created.
-bool CreateWavFile(const RecordingJob& job);
-// waveInStart, reported; false when it failed.
+// Creates (or truncates) the job's WAV file and writes it up to its first sample byte.
+WavOpen CreateWavFile(const RecordingJob& job);
+// waveInStart, reported; false when it failed or no buffer is in the device to record into.
 bool StartCapture();
 // The frames the device has captured so far; false when it cannot tell.
 bool CapturePosition(std::uint32_t* frames);
@@ -26,14 +26,24 @@ void RecordCaptureFrom(std::uint64_t frame);
 void RecordCaptureUntil(std::uint64_t frame);
 // Frames the device has handed back so far, with those in the buffer it is filling.
 std::uint64_t CaptureDeliveredFrames();
-// MM_WIM_DATA: appends the buffer the device handed back and queues it again.
-void OnCaptureData(LPARAM header);
+enum class CaptureProgress {
+    recording,
+    stopped,  // no buffer is left in the device: nothing more can be recorded
+};
+
+// MM_WIM_DATA: appends the buffer the device handed back and queues it again. A buffer that
+// cannot be queued again is told once (the recording may have gaps) and the capture goes on
+// with the others.
+CaptureProgress OnCaptureData(LPARAM header);
 // Stops the device, appends what the stopped buffers hold and completes the WAV file; also
 // what the program's end does during a capture.
 void StopCapture();
 
 bool Capturing();
-// Sample bytes appended to the current (or last) WAV file.
+// A buffer of the current (or last) capture was not in the device for a while.
+bool CaptureHadGaps();
+// Sample bytes appended to the current (or last) WAV file, and the whole seconds they hold.
 std::uint64_t CapturedBytes();
+std::uint64_t CapturedSeconds();
 
 }  // namespace solvena::engine

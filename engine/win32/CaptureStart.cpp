@@ -13,14 +13,14 @@ constexpr int kMaxEdgeLooks = 30;
 ULONGLONG waitStartMs = 0;
 int edgeLooks = 0;
 
-double NowMs() {
+}  // namespace
+
+double CaptureClockMs() {
     LARGE_INTEGER counter{}, frequency{};
     QueryPerformanceCounter(&counter);
     QueryPerformanceFrequency(&frequency);
     return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
-
-}  // namespace
 
 void BeginCaptureWait() {
     waitStartMs = GetTickCount64();
@@ -43,12 +43,13 @@ CaptureWait PollCaptureWait() {
     // which frame is being captured, so the music starts then. Between the steps the count is
     // up to one step behind, which would put each job's music at another offset.
     std::uint32_t now = frames;
-    for (const double until = NowMs() + kEdgeSpinMs; now == frames && NowMs() < until;) {
+    for (const double until = CaptureClockMs() + kEdgeSpinMs; now == frames && CaptureClockMs() < until;) {
         if (!CapturePosition(&now)) {
             wait.state = CaptureWaitState::positionUnknown;
             return wait;
         }
     }
+    wait.anchorMs = CaptureClockMs();
     wait.edge = now != frames;
     if (!wait.edge && ++edgeLooks < kMaxEdgeLooks) return wait;
     wait.state = CaptureWaitState::delivering;

@@ -25,9 +25,13 @@ enum class CaptureWaitState {
 struct CaptureWait {
     CaptureWaitState state = CaptureWaitState::waiting;
     std::uint64_t anchor = 0;
+    double anchorMs = 0;     // when, on CaptureClockMs
     ULONGLONG waitedMs = 0;  // since the start
     bool edge = false;       // the anchor was taken the moment the count moved
 };
+
+// A fine clock in milliseconds, for the time between the anchor and the music's start.
+double CaptureClockMs();
 
 // The capture has just been started.
 void BeginCaptureWait();

@@ -221,7 +221,7 @@ LRESULT CALLBACK ListWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         case WM_TIMER: OnRunTimer(window, static_cast<UINT_PTR>(wParam)); return 0;
         case devices::kMmMomPositionCb: OnStreamPositionMessage(window, lParam); return 0;
         case devices::kMmMomDone: OnStreamDoneMessage(window); return 0;
-        case devices::kMmWimData: OnCaptureDataMessage(lParam); return 0;
+        case devices::kMmWimData: OnCaptureDataMessage(window, lParam); return 0;
         case kShowDeferredMessages: ShowDeferredMessages(); return 0;
         default: break;
     }

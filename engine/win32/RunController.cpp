@@ -1,5 +1,8 @@
 #include "engine/win32/RunController.h"
 
+#include <algorithm>
+#include <cstring>
+#include <optional>
 #include <vector>
 
 #include "engine/JobStream.h"
@@ -67,6 +70,27 @@ FileState FileStateOf(const char* path) {
     return (attributes & FILE_ATTRIBUTE_READONLY) ? FileState::readOnly : FileState::writable;
 }
 
+// Windows names one file in many ways: the full path, without case, is the name.
+std::string FileKey(const char* path) {
+    std::string full(MAX_PATH * 4, '\0');
+    const DWORD length = GetFullPathNameA(path, static_cast<DWORD>(full.size()), full.data(), nullptr);
+    full.resize(length > 0 && length < full.size() ? length : 0);
+    if (full.empty()) full = path;
+    CharUpperBuffA(full.data(), static_cast<DWORD>(full.size()));
+    return full;
+}
+
+bool FreeSpace(const char* path, std::string* drive, std::uint64_t* freeBytes) {
+    std::string root(MAX_PATH * 4, '\0');
+    if (!GetVolumePathNameA(path, root.data(), static_cast<DWORD>(root.size()))) return false;
+    root.resize(std::strlen(root.c_str()));
+    ULARGE_INTEGER available{};
+    if (!GetDiskFreeSpaceExA(root.c_str(), &available, nullptr, nullptr)) return false;
+    *drive = root;
+    *freeBytes = available.QuadPart;
+    return true;
+}
+
 bool AskYesNo(const std::string& text, const char* caption) {
     return ShowMessageBox(jobStackWindow, text.c_str(), caption, MB_YESNO) == IDYES;
 }
@@ -78,6 +102,8 @@ PreRunHost SystemHost() {
     host.waveInQuery = devices::WaveInQuery;
     host.midiOutCount = devices::MidiOutCount;
     host.setRowIcon = SetRowIcon;
+    host.fileKey = FileKey;
+    host.freeSpace = FreeSpace;
     return host;
 }
 
@@ -105,8 +131,8 @@ void StartJobClock(HWND window) {
     SetTimer(window, kClockTimer, kClockPeriodMs, nullptr);
 }
 
-// The capture has stopped: the clock stands, and the file's levels are kept for the report.
-void EndRecording() {
+// The capture has stopped: the clock stands, and what the file holds is kept for the report.
+void EndRecording(std::optional<JobFailure> brokeOff = std::nullopt) {
     StopCapture();
     if (clockRunning) {
         clockStoppedMs = GetTickCount64();
@@ -117,14 +143,21 @@ void EndRecording() {
     recorded.position = currentJob;
     recorded.wavPath = TextOf(CurrentJob().wavPath);
     recorded.levels = WavLevels();
+    recorded.seconds = CapturedSeconds();
+    recorded.cut = WavFileCut();
+    recorded.writeFailed = WavWriteFailed();
+    recorded.gaps = CaptureHadGaps();
+    recorded.brokeOff = brokeOff;
     recordedJobs.push_back(recorded);
     SetRowLevelText(currentJob, LevelCellText(recorded.levels));
 }
 
 bool LastRecordingNeedsCheck() {
-    if (recordedJobs.empty() || recordedJobs.back().position != currentJob) return false;
-    const RecordingLevels& levels = recordedJobs.back().levels;
-    return IsSilent(levels) || IsClipped(levels);
+    return !recordedJobs.empty() && recordedJobs.back().position == currentJob && NeedsCheck(recordedJobs.back());
+}
+
+void KillJobTimers(HWND window) {
+    for (UINT_PTR timer : {kCaptureWaitTimer, kWatchdogTimer, kTailTimer}) KillTimer(window, timer);
 }
 
 // ---- one job ----
@@ -186,11 +219,11 @@ JobStart StartJob(HWND window) {
     leadInSeconds = StreamSecondsToTick(streamFills, static_cast<std::uint32_t>(runSong.division), stream.leadInTicks);
     OpenCapture(job, window);
     // Playing a job whose recording has nowhere to go would only look like success.
-    if (!CreateWavFile(job)) {
+    if (const WavOpen file = CreateWavFile(job); file != WavOpen::opened) {
         StopCapture();
         ReleaseMergeBuffer();
         ReleaseStreamBuffers();
-        SkipFailedJob(JobFailure::wavNotCreated);
+        SkipFailedJob(file == WavOpen::headerFailed ? JobFailure::wavHeaderFailed : JobFailure::wavNotCreated);
         return JobStart::skipped;
     }
     // The stream waits, paused and loaded, while the capture starts: the music begins only once
@@ -231,36 +264,51 @@ void StartTail(HWND window) {
     SetTimer(window, kTailTimer, static_cast<UINT>(seconds) * 1000u, nullptr);
 }
 
-// A job that broke off after its start: the WAV file is completed with what was recorded (and
-// kept for the report when its music had begun) and the run moves on.
+// A job that ends after its start: the WAV file is completed with what was recorded and the run
+// moves on. A recording that broke off is kept, reported and marked to be checked; one that
+// never began is marked as not recorded.
 void AbandonCurrentJob(HWND window, JobFailure failure) {
-    const bool musicBegan = failure == JobFailure::feedFailed;
+    KillJobTimers(window);
     EndPlayback();
-    if (musicBegan) {
-        EndRecording();
+    if (BrokeOffRecording(failure)) {
+        EndRecording(failure);
     } else {
         StopCapture();
+        currentJobFailed = true;
     }
-    currentJobFailed = true;
     const RecordingJob& job = CurrentJob();
-    DeferMessage(window, JobFailureText(failure, currentJob, jobCount, TextOf(job.midiPath), TextOf(job.wavPath)),
+    DeferMessage(window,
+                 JobFailureText(failure, currentJob, jobCount, TextOf(job.midiPath), TextOf(job.wavPath),
+                                CapturedSeconds()),
                  kErrorCaption);
     PostMessageA(window, WM_COMMAND, kNextJobCommand, 0);
+}
+
+// A driver that stops sending its notifications would keep the job recording for hours.
+void StartWatchdog(HWND window) {
+    const double seconds = StreamLengthSeconds(streamFills, static_cast<std::uint32_t>(runSong.division));
+    const double ms = std::min(seconds * 1000 + kWatchdogGraceMs, static_cast<double>(USER_TIMER_MAXIMUM));
+    SetTimer(window, kWatchdogTimer, static_cast<UINT>(ms), nullptr);
 }
 
 // The capture delivers: the music starts now, and the file begins on the frame that sounds the
 // job's start tick.
 void StartMusic(HWND window, const CaptureWait& wait) {
+    const double calledMs = CaptureClockMs();
     if (!StartPlayback(window)) {
         AbandonCurrentJob(window, JobFailure::playbackFailed);
         return;
     }
     if (wait.state == CaptureWaitState::delivering) {
-        RecordCaptureFrom(FrameAfter(wait.anchor, leadInSeconds, static_cast<std::uint32_t>(CurrentJob().sampleRate)));
+        // The stream starts when it is told to; the capture went on since the anchor.
+        const double late = std::max(0.0, calledMs - wait.anchorMs) / 1000;
+        RecordCaptureFrom(
+            FrameAfter(wait.anchor, late + leadInSeconds, static_cast<std::uint32_t>(CurrentJob().sampleRate)));
     } else {
         // A device that cannot tell its position is recorded from its first frame.
         RecordCaptureFrom(0);
     }
+    StartWatchdog(window);
     StartJobClock(window);
 }
 
@@ -276,7 +324,10 @@ void OnCaptureWaitTimer(HWND window) {
 }
 
 void OnPlaybackProgress(HWND window, StreamProgress progress) {
-    if (progress == StreamProgress::ended) StartTail(window);
+    if (progress == StreamProgress::ended) {
+        KillTimer(window, kWatchdogTimer);
+        StartTail(window);
+    }
     if (progress == StreamProgress::failed) AbandonCurrentJob(window, JobFailure::feedFailed);
 }
 
@@ -285,7 +336,7 @@ void OnPlaybackProgress(HWND window, StreamProgress progress) {
 void OnRecordCommand(HWND window) {
     if (runStarted) return;
     const PreRunHost host = SystemHost();
-    if (!CheckTargetFiles(host) || !CheckDevices(host)) return;
+    if (!CheckTargetFiles(host) || !CheckDevices(host) || !CheckSameFiles(host) || !CheckFreeSpace(host)) return;
     runStarted = true;
     EnableWindow(GetDlgItem(window, kRecordCommand), FALSE);
     if (Link().disableLoadList != nullptr) Link().disableLoadList();
@@ -330,6 +381,10 @@ void OnRunTimer(HWND window, UINT_PTR timer) {
     switch (timer) {
         case kClockTimer: ShowJobClock(); break;
         case kCaptureWaitTimer: OnCaptureWaitTimer(window); break;
+        case kWatchdogTimer:
+            if (Playing()) AbandonCurrentJob(window, JobFailure::playbackStalled);
+            KillTimer(window, kWatchdogTimer);
+            break;
         default: OnTailTimer(window); break;
     }
 }
@@ -338,12 +393,14 @@ void OnStreamPositionMessage(HWND window, LPARAM header) { OnPlaybackProgress(wi
 
 void OnStreamDoneMessage(HWND window) { OnPlaybackProgress(window, OnStreamBufferDone()); }
 
-void OnCaptureDataMessage(LPARAM header) { OnCaptureData(header); }
+void OnCaptureDataMessage(HWND window, LPARAM header) {
+    if (OnCaptureData(header) == CaptureProgress::stopped) AbandonCurrentJob(window, JobFailure::captureStopped);
+}
 
 void StopRunOnExit() {
     if (jobStackWindow != nullptr) {
         KillTimer(jobStackWindow, kClockTimer);
-        KillTimer(jobStackWindow, kCaptureWaitTimer);
+        KillJobTimers(jobStackWindow);
     }
     EndPlayback();
     StopCapture();

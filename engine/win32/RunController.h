@@ -17,6 +17,9 @@ constexpr UINT_PTR kClockTimer = 2;
 constexpr UINT kClockPeriodMs = 500;
 // Between the capture's start and the music's: looks at the capture until it delivers.
 constexpr UINT_PTR kCaptureWaitTimer = 3;
+// Fires when the job's playback has not ended this long after its music should have.
+constexpr UINT_PTR kWatchdogTimer = 4;
+constexpr UINT kWatchdogGraceMs = 10000;
 
 // The 録音 button: both pre-run checks, then the first job. Once a run has begun it stays the
 // only run of the program.
@@ -28,7 +31,7 @@ void OnTailTimer(HWND window);
 void OnRunTimer(HWND window, UINT_PTR timer);
 void OnStreamPositionMessage(HWND window, LPARAM header);
 void OnStreamDoneMessage(HWND window);
-void OnCaptureDataMessage(LPARAM header);
+void OnCaptureDataMessage(HWND window, LPARAM header);
 
 // The main window's end: closes the stream, the wave input and the WAV file of a job in progress,
 // leaving a complete file with everything captured so far.

@@ -2,6 +2,7 @@
 
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -27,7 +28,9 @@ MMCKINFO subChunk{};
 HWND owner = nullptr;
 std::string wavPath;
 std::uint16_t blockAlign = 1;
+std::uint32_t bytesPerSecond = 1;
 std::uint64_t dataBytes = 0;
+std::uint64_t declaredBytes = 0;  // what the header states so far
 bool writeFailed = false;
 bool cutTold = false;
 LevelMeter levelMeter;
@@ -75,35 +78,62 @@ void WriteSizesDirectly() {
     WriteWordAt(static_cast<LONG>(kWavHeaderBytes - 4), static_cast<std::uint32_t>(declared));
 }
 
+// The header states what has been written (whole frames, an even count, so no pad byte is
+// needed), then writing goes on at the end.
+void DeclareWrittenBytes() {
+    const std::uint64_t declared = DeclarableDataBytes(dataBytes, blockAlign);
+    if (WriteWordAt(4, static_cast<std::uint32_t>(kWavHeaderBytes - 8 + declared)) &&
+        WriteWordAt(static_cast<LONG>(kWavHeaderBytes - 4), static_cast<std::uint32_t>(declared))) {
+        declaredBytes = dataBytes;
+    }
+    mmioSeek(wavFile, 0, SEEK_END);
+}
+
+// Every step of the header, each looked at: a disk with no room fails one of them.
+bool WriteHeader(const devices::WaveFormat& format) {
+    if (mmioSeek(wavFile, 0, SEEK_SET) != 0) return false;
+    riffChunk = MMCKINFO{};
+    riffChunk.fccType = mmioFOURCC('W', 'A', 'V', 'E');
+    if (mmioCreateChunk(wavFile, &riffChunk, MMIO_CREATERIFF) != MMSYSERR_NOERROR) return false;
+    subChunk = MMCKINFO{};
+    subChunk.ckid = mmioFOURCC('f', 'm', 't', ' ');
+    subChunk.cksize = kFormatChunkSize;
+    if (mmioCreateChunk(wavFile, &subChunk, 0) != MMSYSERR_NOERROR) return false;
+    const auto record = FormatBytes(format);
+    if (mmioWrite(wavFile, reinterpret_cast<const char*>(record.data()), kFormatChunkSize) != kFormatChunkSize) {
+        return false;
+    }
+    if (mmioAscend(wavFile, &subChunk, 0) != MMSYSERR_NOERROR) return false;
+    // Its size field still says 18: a placeholder until the chunk is closed.
+    subChunk.ckid = mmioFOURCC('d', 'a', 't', 'a');
+    return mmioCreateChunk(wavFile, &subChunk, 0) == MMSYSERR_NOERROR &&
+           mmioSeek(wavFile, 0, SEEK_CUR) == static_cast<LONG>(kWavHeaderBytes);
+}
+
 }  // namespace
 
-bool OpenWavFile(const std::string& path, const devices::WaveFormat& format, HWND boxOwner) {
+WavOpen OpenWavFile(const std::string& path, const devices::WaveFormat& format, HWND boxOwner) {
     owner = boxOwner;
     wavPath = path;
     blockAlign = format.blockAlign;
+    bytesPerSecond = std::max<std::uint32_t>(format.avgBytesPerSec, 1);
     dataBytes = 0;
+    declaredBytes = 0;
     writeFailed = false;
     cutTold = false;
     levelMeter.Start(format.bitsPerSample);
     std::vector<char> name(path.begin(), path.end());
     name.push_back('\0');
     wavFile = mmioOpenA(name.data(), nullptr, MMIO_CREATE | MMIO_WRITE);
-    if (wavFile == nullptr) return false;
-    mmioSeek(wavFile, 0, SEEK_SET);
-    riffChunk = MMCKINFO{};
-    riffChunk.fccType = mmioFOURCC('W', 'A', 'V', 'E');
-    mmioCreateChunk(wavFile, &riffChunk, MMIO_CREATERIFF);
-    subChunk = MMCKINFO{};
-    subChunk.ckid = mmioFOURCC('f', 'm', 't', ' ');
-    subChunk.cksize = kFormatChunkSize;
-    mmioCreateChunk(wavFile, &subChunk, 0);
-    const auto record = FormatBytes(format);
-    mmioWrite(wavFile, reinterpret_cast<const char*>(record.data()), kFormatChunkSize);
-    mmioAscend(wavFile, &subChunk, 0);
-    // Its size field still says 18: a placeholder until the chunk is closed.
-    subChunk.ckid = mmioFOURCC('d', 'a', 't', 'a');
-    mmioCreateChunk(wavFile, &subChunk, 0);
-    return true;
+    if (wavFile == nullptr) return WavOpen::notCreated;
+    if (!WriteHeader(format)) {
+        // Half a header is no WAV file: nothing of the user's is in it.
+        mmioClose(wavFile, 0);
+        wavFile = nullptr;
+        DeleteFileA(path.c_str());
+        return WavOpen::headerFailed;
+    }
+    return WavOpen::opened;
 }
 
 void AppendToWavFile(const std::uint8_t* bytes, std::uint32_t count) {
@@ -124,7 +154,10 @@ void AppendToWavFile(const std::uint8_t* bytes, std::uint32_t count) {
         // Later writes could land after a gap; the file keeps what came before the failure.
         writeFailed = true;
         DeferMessage(owner, WavWriteFailedText(wavPath), kErrorCaption);
+        return;
     }
+    // Before the next piece would leave more than a second of sound undeclared.
+    if (dataBytes - declaredBytes + take >= bytesPerSecond) DeclareWrittenBytes();
 }
 
 void CompleteWavFile() {
@@ -142,6 +175,10 @@ void CompleteWavFile() {
 }
 
 bool WavFileOpen() { return wavFile != nullptr; }
+
+bool WavFileCut() { return cutTold; }
+
+bool WavWriteFailed() { return writeFailed; }
 
 std::uint64_t WavDataBytes() { return dataBytes; }
 

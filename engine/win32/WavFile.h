@@ -13,17 +13,28 @@
 
 namespace solvena::engine {
 
-// Creates (or truncates) the file and writes everything up to its first sample byte. False
-// when the file cannot be created; appending then writes nothing. `owner` gets the boxes.
-bool OpenWavFile(const std::string& path, const devices::WaveFormat& format, HWND owner);
+enum class WavOpen {
+    opened,
+    notCreated,    // the file cannot be created
+    headerFailed,  // created, but its header could not be written (a full disk): removed again
+};
+
+// Creates (or truncates) the file and writes everything up to its first sample byte. Unless it
+// is opened, appending writes nothing. `owner` gets the boxes.
+WavOpen OpenWavFile(const std::string& path, const devices::WaveFormat& format, HWND owner);
 // Appends sample bytes to the data chunk. Stops, and tells the user once, at the largest size a
-// RIFF file can state or at the first write that fails; the file keeps what came before.
+// RIFF file can state or at the first write that fails; the file keeps what came before. At least
+// once a second of sound the sizes in the header are brought up to date, so that the file a crash
+// or a killed process leaves holds a valid WAV of everything up to there.
 void AppendToWavFile(const std::uint8_t* bytes, std::uint32_t count);
 // Writes the data and RIFF sizes (and the pad byte of an odd data size) and closes the file.
 void CompleteWavFile();
 
 bool WavFileOpen();
 std::uint64_t WavDataBytes();
+// The current (or last) file was cut at the largest size, or stopped by a failed write.
+bool WavFileCut();
+bool WavWriteFailed();
 // The levels of the samples written to the current (or last) file since it was opened.
 RecordingLevels WavLevels();
 

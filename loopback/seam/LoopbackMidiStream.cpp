@@ -40,7 +40,8 @@ MmResult MidiStreamOpen(MidiStreamHandle* stream, std::uint32_t* device, WindowH
     }
     const std::uintptr_t handle = studio.NewHandle();
     auto open = std::make_unique<OpenStream>(OpenStream{*device, static_cast<HWND>(window), description->failures,
-                                                        VirtualStream(++studio.lastSource, description->latency.low / 1000.0)});
+                                                        VirtualStream(++studio.lastSource, description->latency.low / 1000.0,
+                                                                      description->stallAfter)});
     studio.streams.emplace(handle, std::move(open));
     *stream = reinterpret_cast<MidiStreamHandle>(handle);
     studio.EnsureThread();
@@ -52,10 +53,15 @@ MmResult MidiStreamSetTimeDivision(MidiStreamHandle stream, std::uint32_t divisi
 }
 
 MmResult MidiStreamRestart(MidiStreamHandle stream) {
-    return OnStream(stream, "restart", [](Studio& studio, OpenStream& open) {
-        open.stream.Restart(StudioNow(), studio.synth);
+    Studio& studio = TheStudio();
+    const double now = StudioNow();
+    studio.renderFence.store(now);
+    const MmResult result = OnStream(stream, "restart", [now](Studio& s, OpenStream& open) {
+        open.stream.Restart(now, s.synth);
         return kMmNoError;
     });
+    studio.renderFence.store(std::numeric_limits<double>::infinity());
+    return result;
 }
 
 MmResult MidiStreamPrepare(MidiStreamHandle stream, MidiHeader* header) {

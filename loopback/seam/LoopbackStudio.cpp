@@ -1,6 +1,7 @@
 // The loopback studio's clock, its device thread and the test hooks that look into it.
 #include "loopback/seam/LoopbackStudio.h"
 
+#include <algorithm>
 #include <random>
 
 #include "loopback/seam/Loopback.h"
@@ -22,7 +23,7 @@ struct ClockBase {
 
 // One round: everything due by now is played, captured and notified.
 void Round(Studio& studio) {
-    const double now = StudioNow();
+    const double now = std::min(StudioNow(), studio.renderFence.load());
     studio.synth.Apply(now);
     for (auto& [handle, open] : studio.captures) studio.AdvanceCapture(handle, *open, now);
     std::vector<StreamNotice> notices;

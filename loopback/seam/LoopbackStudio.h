@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -67,6 +69,10 @@ struct Studio {
     std::uint32_t lastSource = 0;
     double lastCaptureStart = -1;
     std::uint64_t lostSamples = 0;
+
+    // A stream starts at the moment it is told to, however long its call waits for the lock; until
+    // the call has scheduled its sounds nothing after that moment is played or captured.
+    std::atomic<double> renderFence{std::numeric_limits<double>::infinity()};
 
     std::thread thread;
     bool threadRunning = false;

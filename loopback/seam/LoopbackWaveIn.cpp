@@ -66,10 +66,12 @@ MmResult WaveInStart(WaveInHandle wave) {
 }
 
 MmResult WaveInPosition(WaveInHandle wave, std::uint16_t, std::uint32_t* frames) {
-    return OnCapture(wave, "position", [frames](Studio&, OpenCapture& open, std::uintptr_t) {
+    // The count at the moment of the call, not when the studio's lock is free.
+    const double now = StudioNow();
+    return OnCapture(wave, "position", [frames, now](Studio&, OpenCapture& open, std::uintptr_t) {
         if (!frames) return kMmInvalidParam;
         // A driver's counter is 32 bits wide.
-        *frames = static_cast<std::uint32_t>(open.capture.Position(StudioNow()));
+        *frames = static_cast<std::uint32_t>(open.capture.Position(now));
         return kMmNoError;
     });
 }

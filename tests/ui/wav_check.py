@@ -235,6 +235,8 @@ def main(argv):
             expected, _ = tempo_map_times(args[1])
             found = detect_onsets(values, rate)
             result.update(expected=len(expected), found=len(found))
+            if found:
+                result["last_onset"] = "%.6f" % found[-1]
             if expected and len(found) == len(expected):
                 errors = [(f - found[0]) - (e - expected[0]) for f, e in zip(found, expected)]
                 worst = max(range(len(errors)), key=lambda i: abs(errors[i]))

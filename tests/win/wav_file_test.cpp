@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "FullDisk.h"
 #include "TestFiles.h"
 #include "engine/RunTexts.h"
 #include "engine/win32/Prompts.h"
@@ -63,7 +63,7 @@ TEST(WavFile, WholeFilesInThreeFormats) {
         // A longer file already there is replaced, not appended to.
         ASSERT_TRUE(testfiles::WriteBytes(path, std::string(600000, 'z')));
         const devices::WaveFormat format = Format(c.rate, c.bits, c.channels);
-        ASSERT_TRUE(OpenWavFile(path, format, nullptr));
+        ASSERT_EQ(OpenWavFile(path, format, nullptr), WavOpen::opened);
         std::string samples;
         for (std::uint32_t n : c.appends) {
             const std::vector<std::uint8_t> bytes = Pattern(n);
@@ -86,54 +86,13 @@ TEST(WavFile, WholeFilesInThreeFormats) {
     DeleteFileA(path.c_str());
 }
 
-// A file service that takes `room` bytes and then reports a full disk, over a real file.
-constexpr FOURCC kFullDisk = mmioFOURCC('F', 'U', 'L', ' ');
-LONG room = 0;
-
-LRESULT CALLBACK FullDiskProc(LPSTR info, UINT message, LPARAM first, LPARAM second) {
-    auto* mmio = reinterpret_cast<MMIOINFO*>(info);
-    auto file = reinterpret_cast<HANDLE>(mmio->adwInfo[0]);
-    switch (message) {
-        case MMIOM_OPEN: {
-            std::string name(reinterpret_cast<const char*>(first));
-            name = name.substr(0, name.find(".FUL+"));
-            file = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-            if (file == INVALID_HANDLE_VALUE) return MMIOERR_CANNOTOPEN;
-            mmio->adwInfo[0] = reinterpret_cast<DWORD_PTR>(file);
-            mmio->lDiskOffset = 0;
-            return 0;
-        }
-        case MMIOM_CLOSE: CloseHandle(file); return 0;
-        case MMIOM_SEEK: {
-            const DWORD moved = SetFilePointer(file, static_cast<LONG>(first), nullptr, static_cast<DWORD>(second));
-            if (moved == INVALID_SET_FILE_POINTER) return -1;
-            mmio->lDiskOffset = static_cast<LONG>(moved);
-            return static_cast<LRESULT>(moved);
-        }
-        case MMIOM_WRITE:
-        case MMIOM_WRITEFLUSH: {
-            const LONG end = mmio->lDiskOffset + static_cast<LONG>(second);
-            // Overwriting what is there always works: a full disk only refuses to grow the file.
-            const DWORD size = GetFileSize(file, nullptr);
-            LONG allowed = static_cast<LONG>(second);
-            if (end > static_cast<LONG>(size) && end > room) allowed = std::max<LONG>(0, room - mmio->lDiskOffset);
-            DWORD done = 0;
-            if (allowed > 0) WriteFile(file, reinterpret_cast<const void*>(first), static_cast<DWORD>(allowed), &done, nullptr);
-            mmio->lDiskOffset += static_cast<LONG>(done);
-            return done == static_cast<DWORD>(second) ? static_cast<LRESULT>(done) : (done > 0 ? static_cast<LRESULT>(done) : -1);
-        }
-        default: return -1;
-    }
-}
-
 TEST(WavFile, AFullDiskLeavesAValidFileWithWhatWasWritten) {
-    ASSERT_NE(mmioInstallIOProcA(kFullDisk, FullDiskProc, MMIO_INSTALLPROC), nullptr);
+    const testfiles::FullDisk disk(46 + 100001);  // the disk fills in the middle of a frame of the second buffer
     const std::string path = testfiles::TempPath("solvena-full.wav");
-    room = 46 + 100001;  // the disk fills in the middle of a frame of the second buffer
     shown.clear();
     SetMessageBoxFunction(RecordBox);
     HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    ASSERT_TRUE(OpenWavFile(path + ".FUL+", Format(44100, 16, 2), owner));
+    ASSERT_EQ(OpenWavFile(path + testfiles::kFullDiskSuffix, Format(44100, 16, 2), owner), WavOpen::opened);
     const std::vector<std::uint8_t> bytes = Pattern(65536);
     for (int i = 0; i < 4; ++i) AppendToWavFile(bytes.data(), 65536);
     CompleteWavFile();
@@ -151,11 +110,10 @@ TEST(WavFile, AFullDiskLeavesAValidFileWithWhatWasWritten) {
     EXPECT_GE(written->size(), 46 + dataSize);
     EXPECT_EQ(written->substr(46, 65536), std::string(bytes.begin(), bytes.end()));
     ASSERT_EQ(shown.size(), 1u) << "told once";
-    EXPECT_EQ(shown[0], WavWriteFailedText(path + ".FUL+"));
+    EXPECT_EQ(shown[0], WavWriteFailedText(path + testfiles::kFullDiskSuffix));
 
     SetMessageBoxFunction(nullptr);
     DestroyWindow(owner);
-    mmioInstallIOProcA(kFullDisk, nullptr, MMIO_REMOVEPROC);
     DeleteFileA(path.c_str());
 }
 

@@ -171,6 +171,77 @@ TEST_F(RunScenario, ClosingDuringACaptureLeavesAValidWav) {
     EXPECT_GT(NumberOf(Check("tone", {PathOf("long.wav")}), "rms"), 0.01) << "the notes are in it";
 }
 
+// A run ended from outside, as a crash or a power cut ends it: the WAV opens in every reader and
+// holds what was captured up to its last second.
+TEST_F(RunScenario, AKilledRunLeavesAWavOfAllButItsLastSecond) {
+    ASSERT_TRUE(Launch({std::nullopt, kStudio}));
+    const std::string song = Put("long.mid", QuarterNoteSong(40, 240, 500000));  // 20 s
+    ASSERT_TRUE(LoadList(PutList("killed.list", {Job(song, PathOf("killed.wav"), 44100, 16, 2, 2)})));
+    ASSERT_TRUE(Click(GetDlgItem(JobStack(), 14)));
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control("progressLabel")) == AnsiText("録音中... 1/1"); }, 10000));
+    const ULONGLONG seen = GetTickCount64();
+    Sleep(7000);
+    ASSERT_TRUE(TerminateProcess(Process(), 9));
+    const double captured = (GetTickCount64() - seen) / 1000.0;
+    ASSERT_EQ(WaitForSingleObject(Process(), 10000), WAIT_OBJECT_0);
+
+    const CheckResult info = Check("info", {PathOf("killed.wav")});
+    EXPECT_EQ(NumberOf(info, "wave_ok"), 1) << ValueOf(info, "wave_error");
+    EXPECT_EQ(NumberOf(info, "valid"), 1) << ValueOf(info, "reason");
+    EXPECT_GE(NumberOf(info, "seconds"), captured - 1);
+    std::printf("[ measured ] a run killed %.2f s into its capture left %s s that Python's wave reads\n", captured,
+                ValueOf(info, "seconds").c_str());
+}
+
+// Windows ending the session during a run: the program lets it end and completes the file, which
+// Windows then leaves behind when it ends the process.
+TEST_F(RunScenario, TheSessionsEndCompletesTheWav) {
+    ASSERT_TRUE(Launch({std::nullopt, kStudio}));
+    const std::string song = Put("long.mid", QuarterNoteSong(40, 240, 500000));  // 20 s
+    ASSERT_TRUE(LoadList(PutList("session.list", {Job(song, PathOf("session.wav"), 44100, 16, 2, 2)})));
+    ASSERT_TRUE(Click(GetDlgItem(JobStack(), 14)));
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control("progressLabel")) == AnsiText("録音中... 1/1"); }, 10000));
+    Sleep(2500);
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(Main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 5000, &answer));
+    EXPECT_EQ(answer, TRUE) << "a run does not keep the session from ending";
+    ASSERT_TRUE(SendMessageTimeoutA(Main(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 5000, &answer));
+    const CheckResult info = Check("info", {PathOf("session.wav")});
+    EXPECT_EQ(NumberOf(info, "valid"), 1) << ValueOf(info, "reason");
+    EXPECT_EQ(NumberOf(info, "filesize"), 46 + NumberOf(info, "datasize")) << "completed, nothing written after";
+    EXPECT_GE(NumberOf(info, "seconds"), 2.0);
+    TerminateProcess(Process(), 0);
+}
+
+// A MIDI OUT driver that hangs after two stream buffers: the job is ended, told and reported,
+// and the next one recorded.
+TEST_F(RunScenario, AHungSynthesizerIsEndedAndTheNextJobRecorded) {
+    ASSERT_TRUE(Launch({std::nullopt, "midiout Hung Synth\n  stall after 2\nmidiout Virtual Synth\nwavein Virtual Loop\n"}));
+    // 40 chords in 5 s: 10,240 records, four stream buffers.
+    const std::string song = Put("dense.mid", DenseChordSong(40));
+    solvena::RecordingJob good = Job(song, PathOf("good.wav"), 44100, 16, 2, 0);
+    good.midiOutDevice = 1;
+    ASSERT_TRUE(LoadList(PutList("hung.list", {Job(song, PathOf("hung.wav"), 44100, 16, 2, 0), good})));
+    const RunLog log = RecordAndFollow(90000, {}, true);
+    ASSERT_TRUE(log.finished);
+    ASSERT_EQ(log.boxes.size(), 1u);
+    EXPECT_TRUE(Contains(log.boxes[0].text, "MIDIデバイスが演奏の終わりを知らせてきません。"));
+    ASSERT_TRUE(log.report.has_value());
+    EXPECT_TRUE(Contains(log.report->text, "打ち切られました")) << ToUtf8(log.report->text.bytes);
+    ASSERT_TRUE(AnswerMessageBox(*log.report, IDOK));
+    EXPECT_EQ(RowIcons(), (std::vector<int>{4, 3}));
+    ExpectRecorded(PathOf("good.wav"), song, 44100, 16, 2, 0);
+
+    // The file ends where the watchdog ended the job; its last chord is the last the device played.
+    const double length = NumberOf(Check("info", {PathOf("hung.wav")}), "seconds");
+    const double lastChord = NumberOf(Check("onsets", {PathOf("hung.wav"), song}), "last_onset");
+    const double music = NumberOf(Check("length", {song}), "seconds");
+    EXPECT_NEAR(length, music + 10, 0.5) << "ended 10 s after its music should have";
+    std::printf("[ measured ] a synthesizer hung after two stream buffers: its last chord at %.2f s, the watchdog's "
+                "message at %.2f s of the recording (%.2f s later; the music would have ended at %.2f s)\n",
+                lastChord, length, length - lastChord, music);
+}
+
 TEST_F(RunScenario, JobsThatCannotPlayAreToldAndTheRunGoesOn) {
     ASSERT_TRUE(Launch({std::nullopt, "midiout Virtual Synth\nmidiout Broken Synth\nfail out 7\nwavein Virtual Loop\n"}));
     const std::string song = Put("song.mid", QuarterNoteSong(2, 240, 500000));
