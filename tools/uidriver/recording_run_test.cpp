@@ -32,6 +32,20 @@ bool Contains(const AnsiText& text, const char* part) { return text.bytes.find(A
 
 class RunScenario : public RecordingRun {
 protected:
+    // Starts a run of one 20 s job into `wav` on the studio's devices; true once it records.
+    ::testing::AssertionResult StartLongRun(const std::string& wav) {
+        if (!Launch({std::nullopt, kStudio})) return ::testing::AssertionFailure() << "no program";
+        const std::string song = Put("long.mid", QuarterNoteSong(40, 240, 500000));
+        if (!LoadList(PutList("long.list", {Job(song, PathOf(wav), 44100, 16, 2, 2)}))) {
+            return ::testing::AssertionFailure() << "the list did not load";
+        }
+        if (!Click(GetDlgItem(JobStack(), 14)) ||
+            !WaitUntil([&] { return TextOf(Control("progressLabel")) == AnsiText("録音中... 1/1"); }, 10000)) {
+            return ::testing::AssertionFailure() << "the run did not start";
+        }
+        return ::testing::AssertionSuccess();
+    }
+
     // The file holds a complete WAV in the job's format, as long as its music and reverb tail.
     void ExpectRecorded(const std::string& wav, const std::string& midi, int rate, int bits,
                         int channels, int reverb) {
@@ -152,11 +166,7 @@ TEST_F(RunScenario, PartsOfOneSongLineUpFrameForFrame) {
 }
 
 TEST_F(RunScenario, ClosingDuringACaptureLeavesAValidWav) {
-    ASSERT_TRUE(Launch({std::nullopt, kStudio}));
-    const std::string song = Put("long.mid", QuarterNoteSong(40, 240, 500000));  // 20 s
-    ASSERT_TRUE(LoadList(PutList("long.list", {Job(song, PathOf("long.wav"), 44100, 16, 2, 2)})));
-    ASSERT_TRUE(Click(GetDlgItem(JobStack(), 14)));
-    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control("progressLabel")) == AnsiText("録音中... 1/1"); }, 10000));
+    ASSERT_TRUE(StartLongRun("long.wav"));
     const ULONGLONG seen = GetTickCount64();
     Sleep(3000);
     const ULONGLONG closing = GetTickCount64();
@@ -174,11 +184,7 @@ TEST_F(RunScenario, ClosingDuringACaptureLeavesAValidWav) {
 // A run ended from outside, as a crash or a power cut ends it: the WAV opens in every reader and
 // holds what was captured up to its last second.
 TEST_F(RunScenario, AKilledRunLeavesAWavOfAllButItsLastSecond) {
-    ASSERT_TRUE(Launch({std::nullopt, kStudio}));
-    const std::string song = Put("long.mid", QuarterNoteSong(40, 240, 500000));  // 20 s
-    ASSERT_TRUE(LoadList(PutList("killed.list", {Job(song, PathOf("killed.wav"), 44100, 16, 2, 2)})));
-    ASSERT_TRUE(Click(GetDlgItem(JobStack(), 14)));
-    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control("progressLabel")) == AnsiText("録音中... 1/1"); }, 10000));
+    ASSERT_TRUE(StartLongRun("killed.wav"));
     const ULONGLONG seen = GetTickCount64();
     Sleep(7000);
     ASSERT_TRUE(TerminateProcess(Process(), 9));
@@ -196,11 +202,7 @@ TEST_F(RunScenario, AKilledRunLeavesAWavOfAllButItsLastSecond) {
 // Windows ending the session during a run: the program lets it end and completes the file, which
 // Windows then leaves behind when it ends the process.
 TEST_F(RunScenario, TheSessionsEndCompletesTheWav) {
-    ASSERT_TRUE(Launch({std::nullopt, kStudio}));
-    const std::string song = Put("long.mid", QuarterNoteSong(40, 240, 500000));  // 20 s
-    ASSERT_TRUE(LoadList(PutList("session.list", {Job(song, PathOf("session.wav"), 44100, 16, 2, 2)})));
-    ASSERT_TRUE(Click(GetDlgItem(JobStack(), 14)));
-    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control("progressLabel")) == AnsiText("録音中... 1/1"); }, 10000));
+    ASSERT_TRUE(StartLongRun("session.wav"));
     Sleep(2500);
     DWORD_PTR answer = 0;
     ASSERT_TRUE(SendMessageTimeoutA(Main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 5000, &answer));
