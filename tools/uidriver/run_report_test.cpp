@@ -48,6 +48,7 @@ TEST_F(RunReport, RunModeShowsTheJobsClockAndProgress) {
     EXPECT_LE(position, 750);
     EXPECT_TRUE(IsWindowVisible(clock));
     EXPECT_TRUE(IsWindowVisible(bar));
+    EXPECT_TRUE(Contains(TextOf(Control("jobLevelLabel")), "入力レベル -")) << "the input's peak, as it records";
     EXPECT_EQ(TextOf(Control("progressLabel")), AnsiText("録音中... 1/1"));
     ShowWindow(JobStack(), SW_HIDE);
     Settle(Main());
