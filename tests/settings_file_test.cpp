@@ -130,8 +130,10 @@ protected:
         std::fclose(file);
     }
 
-    std::string path =
-        (std::filesystem::temp_directory_path() / ("solvena-general-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".ini")).string();
+    // One file per test: ctest runs tests of this fixture side by side.
+    std::string path = (std::filesystem::temp_directory_path() /
+                        (std::string("solvena-general-") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".ini"))
+                           .string();
 };
 
 TEST_F(SettingsFileOnDisk, ReadsTheLinesAsBytes) {
