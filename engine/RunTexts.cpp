@@ -14,6 +14,11 @@ std::string MinutesAndSeconds(std::uint64_t seconds) {
     return text;
 }
 
+// "n/m": a job's position counted from 1, and the job count.
+std::string JobNumber(std::int32_t position, std::int32_t jobCount) {
+    return std::to_string(position + 1) + "/" + std::to_string(jobCount);
+}
+
 const char* FailureReason(JobFailure failure) {
     switch (failure) {
         case JobFailure::songUnreadable: return "MIDIファイルを読み込めませんでした。";
@@ -48,10 +53,6 @@ std::string WithPath(const char* format, const std::string& path) {
 }
 
 namespace {
-
-std::string JobNumber(std::int32_t position, std::int32_t jobCount) {
-    return std::to_string(position + 1) + "/" + std::to_string(jobCount);
-}
 
 std::string Megabytes(std::uint64_t bytes) { return std::to_string(bytes / 1000000) + "MB"; }
 
@@ -90,7 +91,7 @@ std::string JobFailureText(JobFailure failure, std::int32_t position, std::int32
     if (failure == JobFailure::playbackStalled || failure == JobFailure::captureStopped) {
         kept = "\nWAVファイルには " + MinutesAndSeconds(seconds) + " までの録音が残ります。";
     }
-    return "ジョブ " + std::to_string(position + 1) + "/" + std::to_string(jobCount) +
+    return "ジョブ " + JobNumber(position, jobCount) +
            " を録音できませんでした。\nMIDI: " + midiPath + "\nWAV: " + wavPath + "\n\n" + FailureReason(failure) +
            kept + "\n次のジョブに進みます。";
 }
@@ -187,7 +188,7 @@ std::string RunReportText(const std::vector<RecordedJob>& recorded, std::int32_t
             continue;
         }
         ++named;
-        lines += "\nジョブ " + std::to_string(job.position + 1) + "/" + std::to_string(jobCount) + ": " + job.wavPath +
+        lines += "\nジョブ " + JobNumber(job.position, jobCount) + ": " + job.wavPath +
                  "\n" + ReportLines(job);
     }
     if (named == 0) return "";
