@@ -67,6 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t k = 0; k < std::size(bars); ++k) ticks[k] = solvena::BarToTick(bars[k], song);
     // Bar lines never lie at tick 0, and the last one is found again by its own number.
     if (lastBar >= 0 && ticks[4] == 0) __builtin_trap();
+    // Nothing past the last bar is a bar, the song-end line's number included.
+    if (ticks[5] != 0) __builtin_trap();
 
     const std::uint32_t rawStart = TailWord(bytes, 2);
     const std::uint32_t rawEnd = TailWord(bytes, 3);

@@ -128,6 +128,9 @@ void BuildBarLines(Song& song, const TrackTable& tracks) {
 std::uint32_t BarToTick(std::int32_t barNumber, const Song& song) {
     // Bar numbers are stored in 24 bits; a larger or negative number names no bar line.
     if (song.conductor.empty() || barNumber < 0 || barNumber > 0xFFFFFF) return 0;
+    // The line that closes a song ending between bar lines carries a number past the last bar's
+    // and lies before that bar's line: it marks the end, and names no bar a job could end on.
+    if (barNumber > LastBarNumber(song)) return 0;
     for (std::uint32_t i = 0; i <= song.conductorLast && i < song.conductor.size(); ++i) {
         const ConductorEntry& e = song.conductor[i];
         if (IsBarLine(e) && e.Value() == static_cast<std::uint32_t>(barNumber)) return e.tick;

@@ -28,8 +28,8 @@ bool InsertConductorEntry(std::uint32_t tick, std::uint32_t kind, std::uint8_t h
 // - Where the song does not end on a line, a major line at the song end closes it.
 // A full list ends the lines where they stand.
 void BuildBarLines(Song& song, const TrackTable& tracks);
-// The tick of the first bar line numbered barNumber; 0 (the song start) for bar 0 and for a
-// number that no line carries.
+// The tick of the first bar line numbered barNumber; 0 (the song start) for bar 0, for a
+// number that no line carries and for one above the last bar's (the song-end line's).
 std::uint32_t BarToTick(std::int32_t barNumber, const Song& song);
 std::int32_t SecondsBetween(std::uint32_t startTick, std::uint32_t endTick, const Song& song);
 // The value of the last bar line searching down from the end of the list; -1 when there is none.

@@ -134,10 +134,11 @@ TEST(SongPicture, ConductorLabels) {
     EXPECT_EQ(picture.endBar, LastBarNumber(s.song));
 }
 
-// A ten-bar 4/4 song in C:\songs\ with tracks 0 and 2 selected.
+// A 4/4 song in C:\songs\ with tracks 0 and 2 selected. It ends mid-bar, at 18,240: its last
+// bar line, 10, stands at 19,200, and the line at its end is no bar.
 struct StackSong : PageSong {
     StackSong() : PageSong(3) {
-        (*tracks)[0].endTick = 19200;
+        (*tracks)[0].endTick = 18240;
         (*tracks)[0].selected = 1;
         (*tracks)[2].selected = 1;
         BuildBarLines(song, *tracks);
@@ -160,7 +161,6 @@ StackInputs Inputs(const std::string& name, const std::string& start, const std:
 
 TEST(Stacking, RefusalsInTheOrderTheUserMeetsThem) {
     StackSong s;
-    const std::string lastBar = std::to_string(LastBarNumber(s.song));
     struct Case {
         StackInputs inputs;
         std::int32_t jobsInUse;
@@ -173,6 +173,10 @@ TEST(Stacking, RefusalsInTheOrderTheUserMeetsThem) {
         {Inputs("take", "8", "8"), 0, StackRefusal::endNotAfterStart},
         {Inputs("take", "x", "1234"), 0, StackRefusal::noEndBar},  // read as 123: past the song
         {Inputs("take", "0", "99"), 0, StackRefusal::noEndBar},
+        {Inputs("take", "9", "10"), 0, StackRefusal::none},
+        {Inputs("take", "0", "11"), 0, StackRefusal::noEndBar},
+        {Inputs("take", "10", "12"), 0, StackRefusal::noEndBar},  // 12: the song-end line's number
+        {Inputs("take", "12", "13"), 0, StackRefusal::noStartBar},
         {Inputs("take", "-1", "5"), 0, StackRefusal::noStartBar},
         {Inputs(std::string(246, 'n'), "0", "8"), 0, StackRefusal::pathTooLong},  // with ".wav": 256
         {Inputs(std::string(242, 'n') + ".wav", "0", "8"), 0, StackRefusal::none},
@@ -181,8 +185,8 @@ TEST(Stacking, RefusalsInTheOrderTheUserMeetsThem) {
         SCOPED_TRACE(c.inputs.wavName.substr(0, 10) + " " + c.inputs.startBar + "-" + c.inputs.endBar);
         EXPECT_EQ(CheckStackInputs(c.inputs, s.song, c.jobsInUse), c.refusal);
     }
-    EXPECT_EQ(StackRefusalText(StackRefusal::noEndBar, Inputs("t", "0", "99"), s.song),
-              "録音終了小節 99 はこの曲にありません。\n最後の小節は " + lastBar + " です。");
+    EXPECT_EQ(StackRefusalText(StackRefusal::noEndBar, Inputs("t", "0", "12"), s.song),
+              "録音終了小節 12 はこの曲にありません。\n最後の小節は 10 です。");
 }
 
 TEST(Stacking, EditsPathsAndTheJob) {
@@ -209,6 +213,8 @@ TEST(Stacking, EditsPathsAndTheJob) {
     EXPECT_EQ(job.trackEnabled[0] + job.trackEnabled[1] + job.trackEnabled[2], 2);
     EXPECT_EQ(job.trackEnabled[2], 1);
     EXPECT_EQ(job.enabled, 1);
+    EXPECT_EQ(MakeStackedJob(s.song, *s.tracks, Inputs("take1", "9", "10"), "C:\\songs\\take1.wav").endTick, 10 * 1920)
+        << "the last bar's line lies past the song's end";
 }
 
 }  // namespace

@@ -125,6 +125,8 @@ TEST(BuildBarLines, SongEndingMidBarGetsASongEndLine) {
     EXPECT_EQ(lines[10], (Line{19200, kBarLine, 10}));
     EXPECT_EQ(LastBarNumber(c.song), 10);
     EXPECT_EQ(BarToTick(10, c.song), 19200u);
+    EXPECT_EQ(BarToTick(11, c.song), 0u);
+    EXPECT_EQ(BarToTick(12, c.song), 0u) << "the song-end line's number names no bar";
     // The song-end line follows the songEnd entry at the same tick.
     const std::uint32_t last = c.song.conductorLast;
     EXPECT_EQ(c.song.conductor[last - 2].Kind(), kSongEnd);
@@ -166,8 +168,10 @@ TEST(BuildBarLines, BarZeroIsTheSongStartAndBarOneTheFirstLine) {
         EXPECT_EQ(c.BarLines(), k.lines) << k.what;
         EXPECT_EQ(LastBarNumber(c.song), k.endBar) << k.what;
         EXPECT_EQ(BarToTick(0, c.song), 0u) << k.what;
-        for (const Line& l : k.lines)
-            EXPECT_EQ(BarToTick(static_cast<std::int32_t>(l.value), c.song), l.tick) << k.what;
+        for (const Line& l : k.lines) {
+            const std::uint32_t tick = l.value > k.endBar ? 0 : l.tick;  // the song-end line names no bar
+            EXPECT_EQ(BarToTick(static_cast<std::int32_t>(l.value), c.song), tick) << k.what;
+        }
     }
 }
 
