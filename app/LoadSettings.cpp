@@ -5,7 +5,7 @@
 
 #include "app/Settings.h"
 #include "engine/DeviceSeam.h"
-#include "engine/SettingsFile.h"
+#include "app/model/SettingsFile.h"
 
 namespace solvena::app {
 

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/SettingsFile.h"
+#include "app/model/SettingsFile.h"
 
 namespace solvena::app {
 

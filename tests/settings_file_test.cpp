@@ -1,5 +1,5 @@
 // general.ini and the program folder: lines, limits, line ends and device names.
-#include "engine/SettingsFile.h"
+#include "app/model/SettingsFile.h"
 
 #include <gtest/gtest.h>
 

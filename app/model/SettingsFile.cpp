@@ -1,4 +1,4 @@
-#include "engine/SettingsFile.h"
+#include "app/model/SettingsFile.h"
 
 #include <cstdio>
 #include <vector>
