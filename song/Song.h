@@ -60,6 +60,9 @@ struct TrackInfo {
     // buffer of its own length so that the whole track plays.
     std::vector<std::uint8_t> data;
     std::uint32_t length = 0;
+    // The length the track page shows. Set by the scan of an opened song; the loads that follow
+    // (a failed open, the run's songs) and the run's release of the bytes leave it as it is.
+    std::uint32_t shownLength = 0;
     std::int32_t bankMsb = 1;
     std::int32_t bankLsb = 1;
     std::int32_t program = 0;

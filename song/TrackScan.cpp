@@ -140,6 +140,7 @@ void SetTitleLabelHook(TitleLabelHook hook) { titleLabelHook = hook; }
 void ScanTracks(Song& song, TrackTable& tracks) {
     const std::uint32_t count = std::min<std::uint32_t>(song.trackCount, kMaxTracks);
     for (std::uint32_t t = 0; t < count; ++t) ScanTrack(song, tracks[t], t);
+    for (TrackInfo& track : tracks) track.shownLength = track.length;
 }
 
 }  // namespace solvena

@@ -10,6 +10,7 @@
 #include "app/model/TrackPageModel.h"
 #include "jobs/JobStacking.h"
 #include "song/MusicalTime.h"
+#include "support/SongHarness.h"
 
 namespace solvena {
 namespace {
@@ -65,7 +66,7 @@ TEST(TrackPage, RowTextsByDisplayModeAndTheSelectionFollowsItsTrack) {
     t9.port = 1;
     t9.channel = 3;
     t9.program = 4;
-    t9.length = 1234;
+    t9.shownLength = 1234;
     t9.instrumentName = "Strings";
     t9.selected = 1;
     (*s.tracks)[10].name.reset();
@@ -81,6 +82,22 @@ TEST(TrackPage, RowTextsByDisplayModeAndTheSelectionFollowsItsTrack) {
         }
     }
     EXPECT_EQ(ChannelText(TrackInfo{}), "A0") << "a track without note-ons";
+}
+
+TEST(TrackPage, SizesStayThroughAFailedOpenAndTheRunsLoads) {
+    test::SongHarness h;
+    const test::TrackBuilder notes = test::TrackBuilder().Event(0, {0x90, 60, 100}).Event(480, {0x80, 60, 0}).EndOfTrack(0);
+    ASSERT_TRUE(h.LoadAndScan(test::SmfBuilder(1, 2, 480).Track(notes).Track(test::TrackBuilder().EndOfTrack(0)).Bytes()));
+    auto sizes = [&] {
+        const TrackPageView view = BuildTrackPageView(h.song, h.tracks, 0, kSizeMode, InstrumentOf);
+        return std::pair{view.rows[0].info, view.rows[1].info};
+    };
+    const auto opened = sizes();
+    ASSERT_EQ(opened, (std::pair<std::string, std::string>{"13", "4"}));
+    EXPECT_FALSE(h.Load(test::ByteVec{'M', 'T', 'h', 'd'})) << "not a song";
+    EXPECT_EQ(sizes(), opened) << "a failed open keeps the song, sizes and all";
+    ReleaseTrackBuffers(h.tracks);
+    EXPECT_EQ(sizes(), opened) << "the run frees the bytes at every job";
 }
 
 TEST(SongPicture, GeometryFollowsTheLongestTrack) {

@@ -15,7 +15,7 @@ std::string InfoText(const TrackInfo& track, std::int32_t displayMode,
         case kChannelMode: return ChannelText(track);
         case kInstrumentMode: return instrumentName ? instrumentName(track) : std::string();
         case kPartMode: return track.instrumentName.value_or("");
-        case kSizeMode: return std::to_string(track.length);
+        case kSizeMode: return std::to_string(track.shownLength);
         default: return {};
     }
 }
