@@ -27,9 +27,17 @@ void SetJobProgress(const char* timeText, int permille) {
 
 void SetJobLevel(const char* text) { SetWindowTextA(controls.jobLevelLabel, text); }
 
-void DisableLoadList() { EnableWindow(controls.loadListButton, FALSE); }
+// Set for good once 録音 starts a run: a list loaded then would replace the table under the run.
+bool loadListLocked = false;
+
+void DisableLoadList() {
+    loadListLocked = true;
+    EnableWindow(controls.loadListButton, FALSE);
+}
 
 }  // namespace
+
+bool LoadListLocked() { return loadListLocked; }
 
 void EnterRunMode() {
     ApplyPageMembership(kNoPage);

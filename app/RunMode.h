@@ -9,6 +9,9 @@ namespace solvena::app {
 // disables the tab control.
 void EnterRunMode();
 
+// True once 録音 has started a run: 読込 is never enabled again.
+bool LoadListLocked();
+
 // Installs the main window's part in the run (run mode, progress text, cancel text, the load
 // button) and the job stack window's font and start folder. Called once before the windows exist.
 void InstallMainWindowLink();

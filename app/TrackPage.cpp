@@ -6,6 +6,7 @@
 
 #include "app/CommandHandlers.h"
 #include "app/MainControls.h"
+#include "app/RunMode.h"
 #include "app/Settings.h"
 #include "app/model/InstrumentNames.h"
 #include "app/model/TrackPageModel.h"
@@ -38,10 +39,11 @@ void Enable(HWND control, bool enabled) { EnableWindow(control, enabled ? TRUE :
 // Step 5 of a refresh: everything a loaded song makes usable.
 void EnableSongControls() {
     for (HWND control : {controls.startBarLabel, controls.startBarEdit, controls.endBarLabel, controls.endBarEdit,
-                         controls.reverbLabel, controls.reverbEdit, controls.wavNameButton, controls.loadListButton,
-                         controls.stackButton, controls.wavNameEdit}) {
+                         controls.reverbLabel, controls.reverbEdit, controls.wavNameButton, controls.stackButton,
+                         controls.wavNameEdit}) {
         Enable(control, true);
     }
+    Enable(controls.loadListButton, !LoadListLocked());
 }
 
 }  // namespace

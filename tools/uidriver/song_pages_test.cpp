@@ -102,6 +102,8 @@ TEST_F(SongPages, ACancelledOpenAndAnUnreadableFileKeepTheSong) {
     Settle(Main());
     EXPECT_EQ(TextOf(Control("songFileLabel")), AnsiText("showcase.mid"));
 
+    ASSERT_TRUE(Press("modeButtons 3"));
+    const AnsiText size = TextOf(Info(1));
     const std::string garbage = Put("garbage.mid", std::string("not a song at all"));
     ASSERT_TRUE(Click(Control("openButton")));
     dialog = WaitForFileDialog(Run().processId(), 10000);
@@ -115,6 +117,22 @@ TEST_F(SongPages, ACancelledOpenAndAnUnreadableFileKeepTheSong) {
     EXPECT_EQ(TextOf(Control("songFileLabel")), AnsiText("showcase.mid"));
     EXPECT_EQ(TextOf(Control("songTitleLabel")), title);
     EXPECT_EQ(TextOf(Toggle(1)), AnsiText("Piano"));
+    ASSERT_TRUE(Press("modeButtons 0") && Press("modeButtons 3"));
+    EXPECT_EQ(TextOf(Info(1)), size) << "the kept song keeps its sizes";
+}
+
+TEST_F(SongPages, LoadStaysDisabledOnceRecordWasPressed) {
+    ASSERT_TRUE(Launch({std::nullopt, kStudio}));
+    ASSERT_TRUE(OpenSong(Put("three.mid", ManyTrackSong(3))));
+    EXPECT_TRUE(IsWindowEnabled(Control("loadListButton")));
+    ASSERT_TRUE(Click(Control("showListButton")) && WaitUntil([&] { return IsWindowVisible(JobStack()) != FALSE; }, 5000));
+    ASSERT_TRUE(Click(GetDlgItem(JobStack(), 14)));  // 録音 with nothing stacked
+    auto told = WaitForMessageBox(Run().processId(), 5000);
+    ASSERT_TRUE(told && AnswerMessageBox(*told, IDOK));
+    Settle(Main());
+    // The pages are still there; a refresh must not give 読込 back.
+    ASSERT_TRUE(Press("modeButtons 3"));
+    EXPECT_FALSE(IsWindowEnabled(Control("loadListButton")));
 }
 
 TEST_F(SongPages, MarkersFollowTheBarEdits) {
