@@ -1,5 +1,6 @@
 #include "app/model/InstrumentNames.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <optional>
 #include <utility>
@@ -99,11 +100,18 @@ std::string ScanForName(std::FILE* file, const Key& key) {
     }
 }
 
-// The scan's result for the file at `path`; nothing when the file cannot be opened.
+// The scan's result for the file at `path`; nothing when there is no such file. A file that is
+// there but cannot be opened (locked by an editor, say) names nothing: it still decides.
 std::optional<std::string> NameFromFile(const std::string& path, const Key& key) {
     if (path.empty()) return std::nullopt;
+    errno = 0;
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return std::nullopt;
+    if (file == nullptr) {
+        // Only a refusal says the file is there; any other failure (no such file, a name the
+        // system cannot take) is a file that does not exist.
+        if (errno == EACCES) return std::string();
+        return std::nullopt;
+    }
     std::string name = ScanForName(file, key);
     std::fclose(file);
     return name;

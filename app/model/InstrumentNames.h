@@ -31,8 +31,8 @@ std::string LookupInstrumentName(const std::string& path, std::int32_t bankMsb, 
 // kDeviceNamesPathLimit (then no per-device file is looked for).
 std::string DeviceNamesPath(std::string_view startFolder, std::string_view deviceName);
 
-// The name shown: the per-device file decides alone when it exists (a missing key there shows an
-// empty name); otherwise instruments.ini's. `devicePath` empty: no per-device file. A file is
+// The name shown: the per-device file decides alone when it exists (a missing key there, or a
+// file that cannot be opened, shows an empty name); otherwise instruments.ini's. `devicePath` empty: no per-device file. A file is
 // opened anew each time it is read; nothing is cached.
 std::string InstrumentNameFor(const std::string& instrumentsPath, const std::string& devicePath,
                               std::int32_t bankMsb, std::int32_t bankLsb, std::int32_t program);

@@ -10,6 +10,7 @@
 #include "TestFiles.h"
 #include "app/LoadSettings.h"
 #include "app/Settings.h"
+#include "app/model/InstrumentNames.h"
 #include "song/Song.h"
 
 namespace solvena {
@@ -80,6 +81,23 @@ TEST(LoadSettings, WithoutDevicesEveryNameGivesDeviceZero) {
     EXPECT_EQ(TextOf(app::startFolder), "D:\\");
     EXPECT_EQ(app::waveInDeviceId, 0u);
     EXPECT_EQ(app::midiOutDeviceId, 0u);
+}
+
+// An editor may hold the per-device file open without sharing it: it is still there, so
+// instruments.ini's names must not show through.
+TEST(NamesFiles, APerDeviceFileThatCannotBeOpenedStillDecides) {
+    const std::string general = testfiles::TempPath("solvena-general-names.ini");
+    const std::string device = testfiles::TempPath("solvena-Synth A_instruments.ini");
+    ASSERT_TRUE(testfiles::WriteBytes(general, "0 0 1 0 General\n"));
+    ASSERT_TRUE(testfiles::WriteBytes(device, "0 0 1 0 Device\n"));
+    EXPECT_EQ(InstrumentNameFor(general, device, 0, 0, 0), "Device");
+    HANDLE held = CreateFileA(device.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(InstrumentNameFor(general, device, 0, 0, 0), "");
+    CloseHandle(held);
+    DeleteFileA(device.c_str());
+    EXPECT_EQ(InstrumentNameFor(general, device, 0, 0, 0), "General") << "no file: instruments.ini's name";
+    DeleteFileA(general.c_str());
 }
 
 }  // namespace
