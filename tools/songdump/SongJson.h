@@ -5,7 +5,7 @@
 #include <span>
 
 #include "song/Song.h"
-#include "tools/songdump/JsonWriter.h"
+#include "tools/songdump/Json.h"
 
 namespace solvena {
 
@@ -19,13 +19,12 @@ struct JobRequest {
     std::int32_t channels = 2;
 };
 
-// Writes the members of the song object (header values, title, tracks, conductor, end bar)
-// into the object the caller has opened.
-void WriteSongMembers(JsonWriter& json, const Song& song, const TrackTable& tracks);
+// Adds the song's members (header values, title, tracks, conductor, end bar) to the object.
+void AddSongMembers(Json& json, const Song& song, const TrackTable& tracks);
 
-// Writes "job": {...}. The selected tracks are what a job records; the stream that a run
-// would build from them belongs in this object too.
-void WriteJob(JsonWriter& json, const JobRequest& job, const Song& song, const TrackTable& tracks,
-              std::span<const std::uint32_t> selectedTracks);
+// The "job" object. The selected tracks are what a job records; the stream that a run would
+// build from them belongs in this object too.
+Json JobJson(const JobRequest& job, const Song& song, const TrackTable& tracks,
+             std::span<const std::uint32_t> selectedTracks);
 
 }  // namespace solvena

@@ -11,30 +11,21 @@ namespace solvena {
 
 namespace {
 
-void WriteRecords(JsonWriter& json, const StreamFill& fill) {
+Json RecordsJson(const StreamFill& fill) {
     std::vector<StreamRecord> records;
     DecodeStreamRecords(std::span<const std::uint8_t>(fill.bytes.data(), fill.bytesRecorded), records);
-    json.Key("records");
-    json.BeginArray();
+    Json json = Json::array();
     for (const StreamRecord& r : records) {
-        json.BeginObject(true);
-        json.Key("delta");
-        json.Int(r.delta);
-        json.Key("streamId");
-        json.Int(r.streamId);
-        json.Key("event");
-        json.Int(r.event);
-        json.Key("params");
-        json.HexBytes(std::string_view(reinterpret_cast<const char*>(r.params.data()), r.params.size()));
-        json.EndObject();
+        const std::string_view params(reinterpret_cast<const char*>(r.params.data()), r.params.size());
+        json.push_back({{"delta", r.delta}, {"streamId", r.streamId}, {"event", r.event}, {"params", HexText(params)}});
     }
-    json.EndArray();
+    return json;
 }
 
 }  // namespace
 
-void WriteStreamMembers(JsonWriter& json, const Song& song, const TrackTable& tracks, std::uint32_t startTick,
-                        std::uint32_t endTick, std::span<const std::uint32_t> selectedTracks) {
+void AddStreamMembers(Json& json, const Song& song, const TrackTable& tracks, std::uint32_t startTick,
+                      std::uint32_t endTick, std::span<const std::uint32_t> selectedTracks) {
     std::array<std::uint8_t, kMaxTracks> trackEnabled{};
     for (std::uint32_t t : selectedTracks)
         if (t < kMaxTracks) trackEnabled[t] = 1;
@@ -42,25 +33,15 @@ void WriteStreamMembers(JsonWriter& json, const Song& song, const TrackTable& tr
     // Job ticks are signed 32-bit fields, as in a stacked job.
     const JobStreamInfo info = BuildJobStream(song, tracks, static_cast<std::int32_t>(startTick),
                                               static_cast<std::int32_t>(endTick), trackEnabled);
-    json.Key("mergedLength");
-    json.Int(static_cast<std::int64_t>(info.mergedLength));
-    json.Key("trimmedLength");
-    json.Int(static_cast<std::int64_t>(info.trimmedLength));
-    json.Key("fits");
-    json.Bool(info.result == StreamBuildResult::built);
-    json.Key("callbacksExpected");
-    json.Int(callbacksExpected);
-    json.Key("buffers");
-    json.BeginArray();
+    json["mergedLength"] = info.mergedLength;
+    json["trimmedLength"] = info.trimmedLength;
+    json["fits"] = info.result == StreamBuildResult::built;
+    json["callbacksExpected"] = callbacksExpected;
+    Json& buffers = json["buffers"] = Json::array();
     for (const StreamFill& fill : streamFills) {
         if (fill.bytesRecorded == 0) continue;
-        json.BeginObject();
-        json.Key("bytesRecorded");
-        json.Int(fill.bytesRecorded);
-        WriteRecords(json, fill);
-        json.EndObject();
+        buffers.push_back({{"bytesRecorded", fill.bytesRecorded}, {"records", RecordsJson(fill)}});
     }
-    json.EndArray();
     ReleaseStreamBuffers();
 }
 

@@ -5,13 +5,13 @@
 #include <span>
 
 #include "song/Song.h"
-#include "tools/songdump/JsonWriter.h"
+#include "tools/songdump/Json.h"
 
 namespace solvena {
 
-// Builds the job's stream exactly as a run does and writes mergedLength, trimmedLength, fits,
+// Builds the job's stream exactly as a run does and adds mergedLength, trimmedLength, fits,
 // callbacksExpected and every fill's records in play order.
-void WriteStreamMembers(JsonWriter& json, const Song& song, const TrackTable& tracks, std::uint32_t startTick,
-                        std::uint32_t endTick, std::span<const std::uint32_t> selectedTracks);
+void AddStreamMembers(Json& json, const Song& song, const TrackTable& tracks, std::uint32_t startTick,
+                      std::uint32_t endTick, std::span<const std::uint32_t> selectedTracks);
 
 }  // namespace solvena

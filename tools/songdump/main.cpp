@@ -1,6 +1,7 @@
 // songdump: opens a MIDI file the way the main window does and prints the song model
 // (and, given a range, the job that stacking it would make) as one JSON object.
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -9,7 +10,7 @@
 #include "song/SongLoader.h"
 #include "song/TrackScan.h"
 #include "tools/songdump/Args.h"
-#include "tools/songdump/JsonWriter.h"
+#include "tools/songdump/Json.h"
 #include "tools/songdump/SongJson.h"
 
 namespace solvena {
@@ -19,7 +20,10 @@ namespace {
 Song song;
 TrackTable tracks;
 
-void Print(const JsonWriter& json) { std::fwrite(json.Text().data(), 1, json.Text().size(), stdout); }
+void Print(const Json& json) {
+    const std::string text = JsonText(json);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
 
 int BadArgument(const std::string& message) {
     std::fprintf(stderr, "songdump: %s\n%s", message.c_str(), kSongdumpUsage);
@@ -41,12 +45,7 @@ int Run(int argc, const char* const* argv) {
     if (!ParseSongdumpArgs(argc, argv, args, error)) return BadArgument(error);
 
     if (!LoadSong(args.file.c_str(), song, tracks)) {
-        JsonWriter json;
-        json.BeginObject(true);
-        json.Key("loaded");
-        json.Bool(false);
-        json.EndObject();
-        Print(json);
+        Print({{"loaded", false}});
         return 1;
     }
     OpenLoadedSong();
@@ -68,11 +67,8 @@ int Run(int argc, const char* const* argv) {
     }
     for (const std::uint32_t t : selected) tracks[t].selected = 1;
 
-    JsonWriter json;
-    json.BeginObject();
-    json.Key("loaded");
-    json.Bool(true);
-    WriteSongMembers(json, song, tracks);
+    Json json = {{"loaded", true}};
+    AddSongMembers(json, song, tracks);
     if (args.range != RangeKind::kNone) {
         JobRequest job;
         if (args.range == RangeKind::kBars) {
@@ -86,9 +82,8 @@ int Run(int argc, const char* const* argv) {
         job.sampleRate = args.sampleRate;
         job.bitsPerSample = args.bitsPerSample;
         job.channels = args.channels;
-        WriteJob(json, job, song, tracks, selected);
+        json["job"] = JobJson(job, song, tracks, selected);
     }
-    json.EndObject();
     Print(json);
     return 0;
 }
@@ -96,4 +91,13 @@ int Run(int argc, const char* const* argv) {
 }  // namespace
 }  // namespace solvena
 
-int main(int argc, char** argv) { return solvena::Run(argc, argv); }
+int main(int argc, char** argv) {
+    // Nothing is expected to throw here; should anything fail, say what and leave with a status
+    // of its own rather than abort.
+    try {
+        return solvena::Run(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "songdump: %s\n", e.what());
+        return 3;
+    }
+}
