@@ -1,159 +1,111 @@
 #include "tools/songdump/Args.h"
 
 #include <algorithm>
-#include <array>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <iostream>
+
+#include <CLI/CLI.hpp>
 
 #include "song/Song.h"
 
 namespace solvena {
 
-const char* const kSongdumpUsage =
-    "usage: songdump FILE [--tracks LIST] [--start-bar N --end-bar N | --start-tick N --end-tick N]\n"
-    "                     [--reverb S] [--rate HZ] [--bits B] [--channels C]\n"
-    "  LIST: comma-separated track numbers from 0, or \"all\" (default: 0)\n";
-
 namespace {
 
-// The only formats the device page can produce.
-constexpr std::array<std::int32_t, 6> kSampleRates = {8000, 11025, 22050, 44100, 96000, 192000};
-constexpr std::array<std::int32_t, 4> kBitDepths = {8, 16, 24, 32};
+constexpr const char* kMoreHelp = "Run with --help for more information.\n";
 
-bool ParseTrackList(std::string_view text, SongdumpArgs& args, std::string& error) {
+// Plain decimal only, as songdump always read its numbers: the library's own conversion also
+// takes 0x1f and reads a leading zero as octal, so "010" would be eight. Dropping the leading
+// zeros (and a plus sign) leaves text that every base reads as the same decimal number; the
+// library then checks that it fits the option's type.
+CLI::Validator Decimal(bool sign) {
+    return CLI::Validator(
+        [sign](std::string& text) -> std::string {
+            const bool negative = sign && text.starts_with('-');
+            const std::size_t from = negative || (sign && text.starts_with('+')) ? 1 : 0;
+            const std::size_t digits = text.find_first_not_of("0123456789", from);
+            if (text.size() == from || digits != std::string::npos) return "\"" + text + "\" is not a usable number";
+            text = (negative ? "-" : "") + text.substr(std::min(text.find_first_not_of('0', from), text.size() - 1));
+            return {};
+        },
+        "");
+}
+
+void ParseTrackList(const std::string& text, SongdumpArgs& args) {
     args.tracksGiven = true;
+    args.allTracks = text == "all";
     args.tracks.clear();
-    if (text == "all") {
-        args.allTracks = true;
-        return true;
-    }
-    args.allTracks = false;
+    if (args.allTracks) return;
     std::size_t pos = 0;
     while (true) {
-        const std::size_t comma = text.find(',', pos);
-        const std::string_view item = text.substr(pos, comma == std::string_view::npos ? std::string_view::npos
-                                                                                       : comma - pos);
+        const std::size_t comma = std::min(text.find(',', pos), text.size());
+        const std::string item = text.substr(pos, comma - pos);
         std::uint32_t number = 0;
-        if (!ParseUInt32(item, number)) {
-            error = "--tracks: \"" + std::string(item) + "\" is not a track number";
-            return false;
-        }
-        if (number >= kMaxTracks) {
-            error = "--tracks: track " + std::string(item) + " is beyond the 64-track table";
-            return false;
-        }
+        const auto [end, error] = std::from_chars(item.data(), item.data() + item.size(), number);
+        if (error != std::errc{} || end != item.data() + item.size())
+            throw CLI::ValidationError("--tracks", "\"" + item + "\" is not a track number");
+        if (number >= kMaxTracks)
+            throw CLI::ValidationError("--tracks", "track " + item + " is beyond the 64-track table");
         args.tracks.push_back(number);
-        if (comma == std::string_view::npos) break;
+        if (comma == text.size()) break;
         pos = comma + 1;
     }
     std::sort(args.tracks.begin(), args.tracks.end());
     args.tracks.erase(std::unique(args.tracks.begin(), args.tracks.end()), args.tracks.end());
-    return true;
-}
-
-template <std::size_t N>
-bool OneOf(std::int32_t value, const std::array<std::int32_t, N>& table) {
-    return std::find(table.begin(), table.end(), value) != table.end();
 }
 
 }  // namespace
 
-bool ParseUInt32(std::string_view text, std::uint32_t& value) {
-    if (text.empty()) return false;
-    std::uint64_t v = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + static_cast<std::uint64_t>(c - '0');
-        if (v > 0xFFFFFFFFull) return false;
-    }
-    value = static_cast<std::uint32_t>(v);
-    return true;
+int BadArgument(const std::string& message) {
+    std::fprintf(stderr, "songdump: %s\n%s", message.c_str(), kMoreHelp);
+    return 2;
 }
 
-bool ParseInt32(std::string_view text, std::int32_t& value) {
-    bool negative = false;
-    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
-        negative = text[0] == '-';
-        text.remove_prefix(1);
-    }
-    std::uint32_t magnitude = 0;
-    if (!ParseUInt32(text, magnitude)) return false;
-    if (negative ? magnitude > 0x80000000u : magnitude > 0x7FFFFFFFu) return false;
-    value = negative ? static_cast<std::int32_t>(-static_cast<std::int64_t>(magnitude))
-                     : static_cast<std::int32_t>(magnitude);
-    return true;
-}
+std::optional<int> ParseSongdumpArgs(int argc, const char* const* argv, SongdumpArgs& args) {
+    CLI::App app("Prints a MIDI file's song model, and the job a range would make, as JSON.", "songdump");
+    // A repeated option keeps its last value, as it always did.
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app.failure_message([](const CLI::App* self, const CLI::Error& e) {
+        return "songdump: " + CLI::FailureMessage::simple(self, e);
+    });
 
-bool ParseSongdumpArgs(int argc, const char* const* argv, SongdumpArgs& args, std::string& error) {
-    bool startBarGiven = false, endBarGiven = false, startTickGiven = false, endTickGiven = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg.size() < 2 || arg.substr(0, 2) != "--") {
-            if (!args.file.empty()) {
-                error = "more than one file given";
-                return false;
-            }
-            if (arg.empty()) {
-                error = "empty file name";
-                return false;
-            }
-            args.file = std::string(arg);
-            continue;
-        }
-        if (i + 1 >= argc) {
-            error = std::string(arg) + " needs a value";
-            return false;
-        }
-        const std::string_view value = argv[++i];
-        auto badNumber = [&] {
-            error = std::string(arg) + ": \"" + std::string(value) + "\" is not a usable number";
-            return false;
-        };
-        if (arg == "--tracks") {
-            if (!ParseTrackList(value, args, error)) return false;
-        } else if (arg == "--start-bar") {
-            if (!ParseInt32(value, args.startBar)) return badNumber();
-            startBarGiven = true;
-        } else if (arg == "--end-bar") {
-            if (!ParseInt32(value, args.endBar)) return badNumber();
-            endBarGiven = true;
-        } else if (arg == "--start-tick") {
-            if (!ParseUInt32(value, args.startTick)) return badNumber();
-            startTickGiven = true;
-        } else if (arg == "--end-tick") {
-            if (!ParseUInt32(value, args.endTick)) return badNumber();
-            endTickGiven = true;
-        } else if (arg == "--reverb") {
-            if (!ParseInt32(value, args.reverbSeconds) || args.reverbSeconds < 0) return badNumber();
-        } else if (arg == "--rate") {
-            if (!ParseInt32(value, args.sampleRate) || !OneOf(args.sampleRate, kSampleRates)) return badNumber();
-        } else if (arg == "--bits") {
-            if (!ParseInt32(value, args.bitsPerSample) || !OneOf(args.bitsPerSample, kBitDepths)) return badNumber();
-        } else if (arg == "--channels") {
-            if (!ParseInt32(value, args.channels) || args.channels < 1 || args.channels > 2) return badNumber();
-        } else {
-            error = "unknown option " + std::string(arg);
-            return false;
-        }
+    app.add_option("FILE", args.file, "the MIDI file")->required()->check(
+        [](const std::string& file) -> std::string { return file.empty() ? "empty file name" : ""; });
+    app.add_option_function<std::string>(
+        "--tracks", [&args](const std::string& text) { ParseTrackList(text, args); },
+        "comma-separated track numbers from 0, or \"all\" (default: 0)");
+    CLI::Option* startBar = app.add_option("--start-bar", args.startBar, "the range in bars")->transform(Decimal(true));
+    CLI::Option* endBar = app.add_option("--end-bar", args.endBar)->transform(Decimal(true));
+    CLI::Option* startTick =
+        app.add_option("--start-tick", args.startTick, "the range in ticks")->transform(Decimal(false));
+    CLI::Option* endTick = app.add_option("--end-tick", args.endTick)->transform(Decimal(false));
+    app.add_option("--reverb", args.reverbSeconds, "reverb tail in seconds")
+        ->transform(Decimal(true))
+        ->check(CLI::Range(0, INT32_MAX));
+    // The only formats the device page can produce.
+    app.add_option("--rate", args.sampleRate, "sample rate in Hz")
+        ->transform(Decimal(true))
+        ->check(CLI::IsMember({8000, 11025, 22050, 44100, 96000, 192000}));
+    app.add_option("--bits", args.bitsPerSample, "bits per sample")
+        ->transform(Decimal(true))
+        ->check(CLI::IsMember({8, 16, 24, 32}));
+    app.add_option("--channels", args.channels, "1 or 2")->transform(Decimal(true))->check(CLI::Range(1, 2));
+    startBar->needs(endBar)->excludes(startTick)->excludes(endTick);
+    endBar->needs(startBar)->excludes(startTick)->excludes(endTick);
+    startTick->needs(endTick);
+    endTick->needs(startTick);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e, std::cout, std::cerr) == 0 ? 0 : 2;
     }
-    if (args.file.empty()) {
-        error = "no file given";
-        return false;
-    }
-    const bool bars = startBarGiven || endBarGiven;
-    const bool ticks = startTickGiven || endTickGiven;
-    if (bars && ticks) {
-        error = "give the range either in bars or in ticks, not both";
-        return false;
-    }
-    if (bars && !(startBarGiven && endBarGiven)) {
-        error = "--start-bar and --end-bar go together";
-        return false;
-    }
-    if (ticks && !(startTickGiven && endTickGiven)) {
-        error = "--start-tick and --end-tick go together";
-        return false;
-    }
-    args.range = bars ? RangeKind::kBars : ticks ? RangeKind::kTicks : RangeKind::kNone;
-    return true;
+    args.range = startBar->count() > 0    ? RangeKind::kBars
+                 : startTick->count() > 0 ? RangeKind::kTicks
+                                          : RangeKind::kNone;
+    return std::nullopt;
 }
 
 }  // namespace solvena

@@ -4,8 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace solvena {
@@ -28,16 +28,13 @@ struct SongdumpArgs {
     std::int32_t channels = 2;
 };
 
-extern const char* const kSongdumpUsage;
+// Reads the command line into args. Returns the exit status when the run ends here: 0 after
+// --help, 2 for a command line that is not usable (the reason is then on stderr). Track numbers
+// are checked against the 64-entry table here; against the song's track count only once the song
+// is loaded.
+std::optional<int> ParseSongdumpArgs(int argc, const char* const* argv, SongdumpArgs& args);
 
-// Decimal with an optional sign; the whole text must be the number.
-bool ParseInt32(std::string_view text, std::int32_t& value);
-// Decimal digits only.
-bool ParseUInt32(std::string_view text, std::uint32_t& value);
-
-// False with a one-line reason in error when the command line is not usable.
-// Track numbers are checked against the 64-entry table here; against the song's
-// track count only once the song is loaded.
-bool ParseSongdumpArgs(int argc, const char* const* argv, SongdumpArgs& args, std::string& error);
+// Writes a bad argument's message to stderr the way the parser does; returns exit status 2.
+int BadArgument(const std::string& message);
 
 }  // namespace solvena

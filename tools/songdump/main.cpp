@@ -25,11 +25,6 @@ void Print(const Json& json) {
     std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
-int BadArgument(const std::string& message) {
-    std::fprintf(stderr, "songdump: %s\n%s", message.c_str(), kSongdumpUsage);
-    return 2;
-}
-
 // What the open command does after a successful load.
 void OpenLoadedSong() {
     song.ResetConductor();
@@ -41,8 +36,7 @@ void OpenLoadedSong() {
 
 int Run(int argc, const char* const* argv) {
     SongdumpArgs args;
-    std::string error;
-    if (!ParseSongdumpArgs(argc, argv, args, error)) return BadArgument(error);
+    if (const std::optional<int> status = ParseSongdumpArgs(argc, argv, args)) return *status;
 
     if (!LoadSong(args.file.c_str(), song, tracks)) {
         Print({{"loaded", false}});
@@ -92,8 +86,8 @@ int Run(int argc, const char* const* argv) {
 }  // namespace solvena
 
 int main(int argc, char** argv) {
-    // Nothing is expected to throw here; should anything fail, say what and leave with a status
-    // of its own rather than abort.
+    // Nothing is expected to throw past the parser (which reports its own errors); should
+    // anything else fail, say what and leave with a status of its own rather than abort.
     try {
         return solvena::Run(argc, argv);
     } catch (const std::exception& e) {
