@@ -179,6 +179,30 @@ def check_stream(what, job):
     check(job["fits"] == bool(job["buffers"]), f"{what}: fits {job['fits']} with {len(job['buffers'])} buffers")
 
 
+def check_layout(songdump, demo_path):
+    """One track, conductor slot or stream record a line, so that long lists stay readable."""
+    args = [demo_path, "--tracks", "all", "--start-bar", "0", "--end-bar", "4"]
+    doc = run_json(songdump, args, "layout")
+    if doc is None:
+        return
+    entries = doc["tracks"] + doc["conductor"] + [r for b in doc["job"]["buffers"] for r in b["records"]]
+    out = run(songdump, args)[1]
+    lines = []
+    for line in out.splitlines():
+        try:
+            lines.append(json.loads(line.strip().rstrip(",")))
+        except ValueError:
+            pass  # the lines of the enclosing objects and arrays
+    lines = [entry for entry in lines if isinstance(entry, dict)]
+    check(lines == entries, f"layout: {len(lines)} one-line objects for {len(entries)} entries")
+    check(out.endswith("}\n"), "layout: no final newline")
+
+
+def check_help(songdump):
+    rc, out, err = run(songdump, ["--help"])
+    check(rc == 0 and "--start-bar" in out and err == "", f"--help: exit {rc}, output {out[:80]!r}")
+
+
 def check_tracks_option(songdump, demo_path):
     for args in (["--tracks", "all"], ["--tracks", "2,0"], ["--tracks", "1,1"]):
         rc, out, err = run(songdump, [demo_path] + args)
@@ -207,12 +231,18 @@ def check_bad_arguments(songdump, demo_path):
         [demo_path, "--bits", "12"],
         [demo_path, "--channels", "3"],
         [demo_path, "--frobnicate", "1"],
+        # numbers are plain decimal: no hex, no blanks, no sign where none belongs
+        [demo_path, "--start-tick", "0x10", "--end-tick", "20"],
+        [demo_path, "--start-bar", " 1", "--end-bar", "2"],
+        [demo_path, "--start-tick", "+1", "--end-tick", "2"],
+        [demo_path, "--reverb", "-1"],
+        [demo_path, "--channels", "0"],
     ]
     for args in cases:
         rc, out, err = run(songdump, args)
         what = "bad arguments " + repr(args[1:] if args else args)
         check(rc == 2, f"{what}: exit {rc}")
-        check(err.strip() != "", f"{what}: no message on stderr")
+        check(err.startswith("songdump: ") and len(err.strip()) > len("songdump:"), f"{what}: message {err!r}")
         check(out == "", f"{what}: wrote to stdout")
 
 
@@ -297,6 +327,11 @@ def main(argv):
               0, 12 * bar, reverb=100, rate=22050, bits=24, channels=1)
     # A bar number without a bar line gives tick 0, so the range runs backwards.
     check_job(songdump, demo, demo_path, ["--start-bar", "3", "--end-bar", "50"], 3 * bar, 0)
+    # Leading zeros are decimal, a sign is allowed on signed values, and a repeated option keeps its last value.
+    check_job(songdump, demo, demo_path, ["--start-bar", "02", "--end-bar", "+010", "--reverb", "1", "--reverb", "05"],
+              2 * bar, 10 * bar, reverb=5)
+    check_layout(songdump, demo_path)
+    check_help(songdump)
     check_tracks_option(songdump, demo_path)
     check_bad_arguments(songdump, demo_path)
     with tempfile.TemporaryDirectory() as tmp:
