@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/AppState.h"
+#include "app/DelayCheck.h"
 #include "app/MainControls.h"
 #include "app/Settings.h"
 #include "engine/DeviceSeam.h"
@@ -134,6 +135,10 @@ void OnDeviceCheck() {
     const bool accepted =
         devices::WaveInQuery(static_cast<std::uint32_t>(waveIn), chosen.format) == devices::kMmNoError;
     ShowCheckMessage(accepted ? kCheckAccepted : kCheckRefused);
+    const devices::Selection midiOut = SelectionOf(controls.midiOutCombo);
+    if (accepted && midiOut != devices::kNoSelection) {
+        OfferDelayMeasurement(static_cast<std::uint32_t>(midiOut), static_cast<std::uint32_t>(waveIn), chosen.format);
+    }
 }
 
 void OnControlPanel() {

@@ -17,17 +17,21 @@ void LevelMeter::Start(std::uint16_t bitsPerSample) {
     samples_ = 0;
 }
 
-void LevelMeter::Measure(const std::uint8_t* sample) {
+std::uint64_t SampleMagnitude(const std::uint8_t* sample, unsigned bytesPerSample) {
     std::int64_t value = 0;
-    if (bytesPerSample_ == 1) {
+    if (bytesPerSample == 1) {
         value = static_cast<std::int64_t>(sample[0]) - 128;
     } else {
         std::uint64_t raw = 0;
-        for (unsigned i = 0; i < bytesPerSample_; ++i) raw |= static_cast<std::uint64_t>(sample[i]) << (8 * i);
-        const std::uint64_t sign = std::uint64_t{1} << (8 * bytesPerSample_ - 1);
+        for (unsigned i = 0; i < bytesPerSample; ++i) raw |= static_cast<std::uint64_t>(sample[i]) << (8 * i);
+        const std::uint64_t sign = std::uint64_t{1} << (8 * bytesPerSample - 1);
         value = static_cast<std::int64_t>(raw ^ sign) - static_cast<std::int64_t>(sign);
     }
-    const std::uint64_t magnitude = static_cast<std::uint64_t>(value < 0 ? -value : value);
+    return static_cast<std::uint64_t>(value < 0 ? -value : value);
+}
+
+void LevelMeter::Measure(const std::uint8_t* sample) {
+    const std::uint64_t magnitude = SampleMagnitude(sample, bytesPerSample_);
     if (magnitude > peak_) peak_ = magnitude;
     // The most positive code and its mirror (and the one below it) are where a converter clips.
     const std::uint64_t fullScale = (std::uint64_t{1} << (8 * bytesPerSample_ - 1)) - 1;

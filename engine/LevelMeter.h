@@ -21,6 +21,10 @@ struct RecordingLevels {
 bool IsSilent(const RecordingLevels& levels);
 bool IsClipped(const RecordingLevels& levels);
 
+// The size of one little-endian PCM sample of `bytesPerSample` bytes (1: unsigned, 128 is
+// silence; 2 to 4: signed), from 0 to 2^(8·bytesPerSample − 1).
+std::uint64_t SampleMagnitude(const std::uint8_t* sample, unsigned bytesPerSample);
+
 // PCM samples of one depth: 8 bits unsigned (128 is silence), 16, 24 and 32 bits signed little-endian.
 // Bytes may arrive in any pieces; a sample split between two pieces is measured once whole.
 class LevelMeter {

@@ -1,5 +1,8 @@
 #include "engine/win32/CaptureStart.h"
 
+#include <algorithm>
+
+#include "engine/RecordingStart.h"
 #include "engine/win32/Capture.h"
 
 namespace solvena::engine {
@@ -56,6 +59,12 @@ CaptureWait PollCaptureWait() {
     // The frame being captured as the count moves: the first one not yet delivered.
     wait.anchor = now;
     return wait;
+}
+
+std::uint64_t StartTickFrame(const CaptureWait& wait, double calledMs, double leadInSeconds, std::uint32_t rate) {
+    // The stream starts when it is told to; the capture went on since the anchor.
+    const double late = std::max(0.0, calledMs - wait.anchorMs) / 1000;
+    return FrameAfter(wait.anchor, late + leadInSeconds, rate);
 }
 
 }  // namespace solvena::engine

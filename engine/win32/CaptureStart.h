@@ -35,6 +35,10 @@ double CaptureClockMs();
 
 // The capture has just been started.
 void BeginCaptureWait();
+// The capture's frame that sounds the stream's tick `leadInSeconds` in, for a stream started
+// (its restart called) at `calledMs` after the wait ended delivering.
+std::uint64_t StartTickFrame(const CaptureWait& wait, double calledMs, double leadInSeconds, std::uint32_t rate);
+
 // One look at the device; a result other than `waiting` ends the wait, and the caller starts
 // the music at once, so that the anchor still holds.
 CaptureWait PollCaptureWait();

@@ -5,7 +5,9 @@
 #include <optional>
 #include <vector>
 
+#include "engine/DeviceSeam.h"
 #include "engine/JobStream.h"
+#include "engine/PairDelays.h"
 #include "engine/PreRunChecks.h"
 #include "engine/RecordingStart.h"
 #include "engine/RunTexts.h"
@@ -47,6 +49,9 @@ std::vector<RecordedJob> recordedJobs;
 
 // From the stream's start to the job's start tick, by the stream's own records.
 double leadInSeconds = 0;
+
+// The delays measured for pairs of devices, read when the run starts.
+std::vector<PairDelay> pairDelays;
 
 // The current job's clock: from its music's start to its capture's stop.
 ULONGLONG clockStartMs = 0;
@@ -284,6 +289,14 @@ void AbandonCurrentJob(HWND window, JobFailure failure) {
     PostMessageA(window, WM_COMMAND, kNextJobCommand, 0);
 }
 
+// The delay measured for the job's pair of devices, in seconds; 0 when it was never measured.
+double PairDelaySeconds(const RecordingJob& job) {
+    const std::string midiOut = devices::MidiOutName(static_cast<std::uint32_t>(job.midiOutDevice));
+    const std::string waveIn = devices::WaveInName(static_cast<std::uint32_t>(job.waveInDevice));
+    if (midiOut.empty() || waveIn.empty()) return 0;
+    return DelayOfPair(pairDelays, midiOut, waveIn).value_or(0) / 1e6;
+}
+
 // A driver that stops sending its notifications would keep the job recording for hours.
 void StartWatchdog(HWND window) {
     const double seconds = StreamLengthSeconds(streamFills, static_cast<std::uint32_t>(runSong.division));
@@ -299,14 +312,14 @@ void StartMusic(HWND window, const CaptureWait& wait) {
         AbandonCurrentJob(window, JobFailure::playbackFailed);
         return;
     }
+    // The pair's measured delay: what the module sounds at the start tick reaches the capture then.
+    const double delay = PairDelaySeconds(CurrentJob());
+    const auto rate = static_cast<std::uint32_t>(CurrentJob().sampleRate);
     if (wait.state == CaptureWaitState::delivering) {
-        // The stream starts when it is told to; the capture went on since the anchor.
-        const double late = std::max(0.0, calledMs - wait.anchorMs) / 1000;
-        RecordCaptureFrom(
-            FrameAfter(wait.anchor, late + leadInSeconds, static_cast<std::uint32_t>(CurrentJob().sampleRate)));
+        RecordCaptureFrom(StartTickFrame(wait, calledMs, leadInSeconds + delay, rate));
     } else {
         // A device that cannot tell its position is recorded from its first frame.
-        RecordCaptureFrom(0);
+        RecordCaptureFrom(FrameAfter(0, delay, rate));
     }
     StartWatchdog(window);
     StartJobClock(window);
@@ -338,6 +351,7 @@ void OnRecordCommand(HWND window) {
     const PreRunHost host = SystemHost();
     if (!CheckTargetFiles(host) || !CheckDevices(host) || !CheckSameFiles(host) || !CheckFreeSpace(host)) return;
     runStarted = true;
+    pairDelays = Link().startFolder != nullptr ? ReadPairDelays(DelaysPath(Link().startFolder)) : std::vector<PairDelay>{};
     EnableWindow(GetDlgItem(window, kRecordCommand), FALSE);
     if (Link().disableLoadList != nullptr) Link().disableLoadList();
     if (jobCount == 0) ShowMessageBox(window, kEmptyStackText, kConfirmCaption, MB_OK);
@@ -417,6 +431,7 @@ void ResetRun() {
     currentJobFailed = false;
     reportShown = false;
     recordedJobs.clear();
+    pairDelays.clear();
     clockRunning = false;
 }
 

@@ -1,0 +1,69 @@
+#include "app/DelayCheck.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/AppState.h"
+#include "app/RunMode.h"
+#include "app/Settings.h"
+#include "engine/PairDelays.h"
+#include "engine/RunTexts.h"
+#include "engine/win32/DelayMeasure.h"
+#include "song/SongState.h"
+
+namespace solvena::app {
+
+namespace {
+
+constexpr char kCaption[] = "デバイスチェック";
+constexpr char kQuestion[] =
+    "続けて、MIDI OUTデバイスからWAVE INデバイスまでの音の遅れを測りますか？\n"
+    "測っている間、短い音が5回鳴ります。(約3秒)\n"
+    "測った遅れは、この組み合わせで録音するジョブに使われます。";
+constexpr char kNotRunText[] = "測定の音を鳴らせないか、録音できませんでした。\n遅れは記録していません。";
+constexpr char kNotKept[] = "\n遅れは記録していません。";
+
+std::string Formatted(const char* format, double a, double b = 0) {
+    char text[256];
+    std::snprintf(text, sizeof text, format, a, b);
+    return text;
+}
+
+std::string ResultText(const DelayMeasurement& result) {
+    switch (result.verdict) {
+        case DelayVerdict::measured:
+            return Formatted("音の遅れは %.1f ms でした。(5回のばらつき %.1f ms)\n"
+                             "この組み合わせで録音するジョブは、この遅れの分だけ後ろからWAVファイルに録音します。",
+                             result.delayMs, result.spreadMs);
+        case DelayVerdict::notHeard:
+            return "測定の音が聞こえませんでした。(5回のうち " + std::to_string(result.heard) +
+                   " 回)\nMIDI OUTデバイスの音がWAVE INデバイスに届いているか確かめてください。" + kNotKept;
+        case DelayVerdict::unsteady:
+            return Formatted("測るたびに遅れが %.1f ms 違いました。(%.1f ms まで)", result.spreadMs, kMaxDelaySpreadMs) +
+                   kNotKept;
+    }
+    return {};
+}
+
+void Tell(const std::string& text) { MessageBoxA(mainWindow, text.c_str(), kCaption, MB_OK); }
+
+}  // namespace
+
+void OfferDelayMeasurement(std::uint32_t midiOut, std::uint32_t waveIn, const devices::WaveFormat& format) {
+    if (LoadListLocked()) return;
+    if (MessageBoxA(mainWindow, kQuestion, kCaption, MB_YESNO) != IDYES) return;
+    const engine::DelayRequest request{midiOut, waveIn, format.samplesPerSec, format.bitsPerSample, format.channels};
+    const std::optional<DelayMeasurement> result = engine::MeasurePairDelay(request, mainWindow);
+    if (!result) return Tell(kNotRunText);
+    Tell(ResultText(*result));
+    if (result->verdict != DelayVerdict::measured) return;
+    const std::string path = DelaysPath(startFolder.data());
+    const auto micros = static_cast<std::uint32_t>(result->delayMs * 1000 + 0.5);
+    if (!engine::KeepPairDelay(path, midiOut, waveIn, micros)) {
+        Tell(WithPath("遅れをファイル「%s」に保存できませんでした。", path));
+    }
+}
+
+}  // namespace solvena::app

@@ -1,0 +1,283 @@
+#include "engine/win32/DelayMeasure.h"
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/DeviceSeam.h"
+#include "engine/JobStream.h"
+#include "engine/PairDelays.h"
+#include "engine/RecordingStart.h"
+#include "engine/StreamMerge.h"
+#include "engine/win32/Capture.h"
+#include "engine/win32/CaptureStart.h"
+#include "engine/win32/Playback.h"
+#include "engine/win32/Prompts.h"
+#include "jobs/RecordingJob.h"
+#include "song/SongLoader.h"
+
+namespace solvena::engine {
+
+namespace {
+
+constexpr char kMeasureWindowClass[] = "solvena_delay_measure";
+constexpr UINT_PTR kWaitTimer = 1;
+constexpr UINT_PTR kTailTimer = 2;
+constexpr UINT_PTR kLimitTimer = 3;
+// After the stream's end, the last note's window still has to reach the file.
+constexpr UINT kTailMs = 300;
+// The capture's own wait, the notes and a margin: a driver that stops answering ends it here.
+constexpr UINT kLimitMs = static_cast<UINT>(kCaptureWaitLimitMs) + 10000;
+
+constexpr int kNotes = 5;
+constexpr std::uint32_t kDivision = 480;     // a quarter: half a second at the stream's 120 bpm
+constexpr std::uint8_t kClickNote = 75;      // claves: short, with a sharp attack on every module
+constexpr std::uint8_t kDrumChannel = 0x09;  // channel 10
+constexpr std::uint32_t kNoteTicks = 60;
+
+enum class Phase { waiting, playing, tail, done };
+
+struct Session {
+    Phase phase = Phase::done;
+    bool recorded = false;
+    double leadInSeconds = 0;
+    std::uint32_t rate = 0;
+};
+Session session;
+
+void Append(std::vector<std::uint8_t>& out, std::initializer_list<std::uint8_t> bytes) {
+    out.insert(out.end(), bytes.begin(), bytes.end());
+}
+
+void AppendDelta(std::vector<std::uint8_t>& out, std::uint32_t delta) {
+    std::uint8_t bytes[4];
+    int n = 0;
+    do bytes[n++] = static_cast<std::uint8_t>(delta & 0x7F);
+    while ((delta >>= 7) != 0);
+    while (n-- > 0) out.push_back(static_cast<std::uint8_t>(bytes[n] | (n > 0 ? 0x80 : 0)));
+}
+
+// One quarter of silence, then a loud note on each of the next five quarters, then one more
+// quarter for the last note's window.
+std::vector<std::uint8_t> ClickSong() {
+    std::vector<std::uint8_t> track;
+    std::uint32_t at = 0;
+    for (int k = 1; k <= kNotes; ++k) {
+        AppendDelta(track, k * kDivision - at);
+        Append(track, {static_cast<std::uint8_t>(0x90 | kDrumChannel), kClickNote, 127});
+        AppendDelta(track, kNoteTicks);
+        Append(track, {static_cast<std::uint8_t>(0x80 | kDrumChannel), kClickNote, 0});
+        at = k * kDivision + kNoteTicks;
+    }
+    AppendDelta(track, (kNotes + 1) * kDivision - at);
+    Append(track, {0xFF, 0x2F, 0x00});
+    std::vector<std::uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, kDivision >> 8, kDivision & 0xFF,
+                                      'M', 'T', 'r', 'k'};
+    for (int shift = 24; shift >= 0; shift -= 8) file.push_back(static_cast<std::uint8_t>(track.size() >> shift));
+    file.insert(file.end(), track.begin(), track.end());
+    return file;
+}
+
+void End(HWND window, bool recorded) {
+    for (UINT_PTR timer : {kWaitTimer, kTailTimer, kLimitTimer}) KillTimer(window, timer);
+    EndPlayback();
+    StopCapture();
+    session.recorded = recorded;
+    session.phase = Phase::done;
+}
+
+void OnWaitTimer(HWND window) {
+    const CaptureWait wait = PollCaptureWait();
+    if (wait.state == CaptureWaitState::waiting) return;
+    KillTimer(window, kWaitTimer);
+    // Without the device's position the notes cannot be placed in the take.
+    if (wait.state != CaptureWaitState::delivering) return End(window, false);
+    const double calledMs = CaptureClockMs();
+    if (!StartPlayback(window)) return End(window, false);
+    RecordCaptureFrom(StartTickFrame(wait, calledMs, session.leadInSeconds, session.rate));
+    session.phase = Phase::playing;
+}
+
+void OnProgress(HWND window, StreamProgress progress) {
+    if (progress == StreamProgress::failed) return End(window, false);
+    if (progress != StreamProgress::ended) return;
+    session.phase = Phase::tail;
+    SetTimer(window, kTailTimer, kTailMs, nullptr);
+}
+
+void OnTimer(HWND window, UINT_PTR timer) {
+    switch (timer) {
+        case kWaitTimer: OnWaitTimer(window); break;
+        case kTailTimer: End(window, true); break;
+        default: End(window, false); break;  // the limit
+    }
+}
+
+LRESULT CALLBACK MeasureWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_TIMER: OnTimer(window, static_cast<UINT_PTR>(wParam)); return 0;
+        case devices::kMmMomPositionCb: OnProgress(window, OnStreamPosition(lParam)); return 0;
+        case devices::kMmMomDone: OnProgress(window, OnStreamBufferDone()); return 0;
+        case devices::kMmWimData:
+            if (OnCaptureData(lParam) == CaptureProgress::stopped && session.phase != Phase::done) End(window, false);
+            return 0;
+        case kShowDeferredMessages: ShowDeferredMessages(); return 0;
+        default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+HWND CreateMeasureWindow() {
+    static const bool registered = [] {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = MeasureWndProc;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = kMeasureWindowClass;
+        return RegisterClassA(&windowClass) != 0;
+    }();
+    if (!registered) return nullptr;
+    return CreateWindowA(kMeasureWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr),
+                         nullptr);
+}
+
+std::string TempWavPath() {
+    char folder[MAX_PATH + 1] = {};
+    char path[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathA(sizeof folder, folder);
+    if (length == 0 || length > MAX_PATH || GetTempFileNameA(folder, "slv", 0, path) == 0) return {};
+    return path;
+}
+
+// The sample bytes of the take: the data chunk of the file the capture wrote.
+std::vector<std::uint8_t> ReadTake(const std::string& path) {
+    std::vector<std::uint8_t> file;
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return {};
+    file.resize(GetFileSize(handle, nullptr) == INVALID_FILE_SIZE ? 0 : GetFileSize(handle, nullptr));
+    DWORD got = 0;
+    const BOOL read = file.empty() || ReadFile(handle, file.data(), static_cast<DWORD>(file.size()), &got, nullptr);
+    CloseHandle(handle);
+    if (!read || got != file.size() || file.size() < 12) return {};
+    auto word = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(file[at]) | static_cast<std::uint32_t>(file[at + 1]) << 8 |
+               static_cast<std::uint32_t>(file[at + 2]) << 16 | static_cast<std::uint32_t>(file[at + 3]) << 24;
+    };
+    for (std::size_t at = 12; at + 8 <= file.size(); at += 8 + word(at + 4) + (word(at + 4) & 1)) {
+        if (std::equal(file.begin() + static_cast<std::ptrdiff_t>(at), file.begin() + static_cast<std::ptrdiff_t>(at) + 4,
+                       "data")) {
+            const std::size_t size = std::min<std::size_t>(word(at + 4), file.size() - at - 8);
+            return {file.begin() + static_cast<std::ptrdiff_t>(at) + 8,
+                    file.begin() + static_cast<std::ptrdiff_t>(at + 8 + size)};
+        }
+    }
+    return {};
+}
+
+// Opens and starts everything as a job's start does; false (all closed again) when it cannot run.
+bool StartSession(const RecordingJob& job, const Song& song, HWND window) {
+    OpenCapture(job, window);
+    if (CreateWavFile(job) != WavOpen::opened) {
+        StopCapture();
+        return false;
+    }
+    const bool streamReady = OpenPlayback(job, song, window);
+    if (!streamReady || !StartCapture()) {
+        EndPlayback();
+        StopCapture();
+        return false;
+    }
+    BeginCaptureWait();
+    SetTimer(window, kWaitTimer, kCaptureWaitPeriodMs, nullptr);
+    SetTimer(window, kLimitTimer, kLimitMs, nullptr);
+    session.phase = Phase::waiting;
+    return true;
+}
+
+// Runs the session's messages until it is done. A quit met on the way is passed on.
+void RunSession(HWND window) {
+    MSG message;
+    while (session.phase != Phase::done) {
+        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0 || got == -1) {
+            End(window, false);
+            if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+}  // namespace
+
+std::optional<DelayMeasurement> MeasurePairDelay(const DelayRequest& request, HWND owner) {
+    RecordingJob job;
+    job.midiOutDevice = static_cast<std::int32_t>(request.midiOut);
+    job.waveInDevice = static_cast<std::int32_t>(request.waveIn);
+    job.sampleRate = static_cast<std::int32_t>(request.rate);
+    job.bitsPerSample = request.bitsPerSample;
+    job.channels = request.channels;
+    job.endTick = static_cast<std::int32_t>((kNotes + 1) * kDivision);
+    job.trackEnabled[0] = 1;
+    const std::string wavPath = TempWavPath();
+    if (wavPath.empty() || wavPath.size() >= job.wavPath.size()) return std::nullopt;
+    SetText(job.wavPath, wavPath);
+
+    // A table of its own: the song on the track page keeps its bytes.
+    Song song;
+    auto tracks = std::make_unique<TrackTable>();
+    const JobStreamInfo stream = LoadSongFromBytes(ClickSong(), song, *tracks)
+                                     ? BuildJobStream(song, *tracks, job.startTick, job.endTick, job.trackEnabled)
+                                     : JobStreamInfo{};
+    ReleaseTrackBuffers(*tracks);
+    HWND window = stream.result == StreamBuildResult::built ? CreateMeasureWindow() : nullptr;
+    if (window == nullptr) {
+        ReleaseMergeBuffer();
+        ReleaseStreamBuffers();
+        DeleteFileA(wavPath.c_str());
+        return std::nullopt;
+    }
+    session = Session{};
+    session.rate = request.rate;
+    session.leadInSeconds = StreamSecondsToTick(streamFills, kDivision, stream.leadInTicks);
+
+    const bool ownerWasEnabled = owner != nullptr && !EnableWindow(owner, FALSE);
+    if (StartSession(job, song, window)) RunSession(window);
+    ShowDeferredMessages();
+    DestroyWindow(window);
+    if (ownerWasEnabled) EnableWindow(owner, TRUE);
+
+    std::optional<DelayMeasurement> result;
+    if (session.recorded) {
+        std::vector<std::uint64_t> noteFrames;
+        for (int k = 1; k <= kNotes; ++k) noteFrames.push_back(FrameAfter(0, 0.5 * k, request.rate));
+        result = MeasureDelay(ReadTake(wavPath), TakeFormat{request.rate, request.bitsPerSample, request.channels},
+                              noteFrames);
+    }
+    DeleteFileA(wavPath.c_str());
+    return result;
+}
+
+bool KeepPairDelay(const std::string& path, std::uint32_t midiOut, std::uint32_t waveIn, std::uint32_t micros) {
+    const PairDelay delay{devices::MidiOutName(midiOut), devices::WaveInName(waveIn), micros};
+    if (delay.midiOut.empty() || delay.waveIn.empty()) return false;
+    // A file that is there but cannot be read is not replaced by one line.
+    const std::optional<std::string> text = ReadDelaysText(path);
+    if (!text) return false;
+    const std::string written = WithPairDelay(*text, delay);
+    // Written beside it and then put in its place: a full disk or a crash keeps the old file.
+    const std::string next = path + ".new";
+    HANDLE file = CreateFileA(next.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD put = 0;
+    const bool wrote = WriteFile(file, written.data(), static_cast<DWORD>(written.size()), &put, nullptr) &&
+                       put == written.size() && FlushFileBuffers(file);
+    CloseHandle(file);
+    if (!wrote || !MoveFileExA(next.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileA(next.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace solvena::engine

@@ -1,0 +1,124 @@
+// The delay measurement's onset finder on synthetic takes, and the file that keeps the delays.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <vector>
+
+#include "engine/OnsetFinder.h"
+#include "engine/PairDelays.h"
+
+namespace solvena {
+namespace {
+
+// A take of `seconds` of noise at -70 dBFS peak, with a sharp, decaying 2 kHz note at each frame
+// of `clicks`.
+std::vector<std::uint8_t> Take(const TakeFormat& format, double seconds, const std::vector<std::uint64_t>& clicks) {
+    const auto frames = static_cast<std::size_t>(seconds * format.rate);
+    std::vector<double> signal(frames);
+    std::mt19937 random(7);
+    const double noise = std::pow(10.0, -70.0 / 20);
+    std::uniform_real_distribution<double> uniform(-noise, noise);
+    for (double& s : signal) s = uniform(random);
+    for (std::uint64_t click : clicks) {
+        for (std::size_t f = click; f < frames && f < click + format.rate / 10; ++f) {
+            const double t = static_cast<double>(f - click) / format.rate;
+            signal[f] += 0.5 * std::exp(-t / 0.02) * std::sin(2 * M_PI * 2000 * t + 0.3);
+        }
+    }
+    const unsigned bytes = (format.bitsPerSample + 7u) / 8u;
+    std::vector<std::uint8_t> pcm;
+    for (double s : signal) {
+        for (unsigned c = 0; c < format.channels; ++c) {
+            const auto value = static_cast<std::int64_t>(std::lround(s * (std::ldexp(1.0, 8 * bytes - 1) - 1)));
+            const std::uint64_t code = bytes == 1 ? static_cast<std::uint64_t>(value + 128) : static_cast<std::uint64_t>(value);
+            for (unsigned b = 0; b < bytes; ++b) pcm.push_back(static_cast<std::uint8_t>(code >> (8 * b)));
+        }
+    }
+    return pcm;
+}
+
+TEST(OnsetFinder, AClickInNoiseIsFoundOnItsFrameInEveryFormat) {
+    for (const TakeFormat format : {TakeFormat{44100, 16, 2}, TakeFormat{8000, 8, 1}, TakeFormat{96000, 24, 2}}) {
+        SCOPED_TRACE(std::to_string(format.rate) + " Hz " + std::to_string(format.bitsPerSample) + " bit");
+        const std::uint64_t click = format.rate / 3 + 17;
+        const std::vector<std::uint8_t> take = Take(format, 1.0, {click});
+        const std::optional<std::uint64_t> onset = FindOnset(take, format, format.rate / 4, format.rate);
+        ASSERT_TRUE(onset);
+        EXPECT_NEAR(static_cast<double>(*onset), static_cast<double>(click), 1.0);
+        EXPECT_FALSE(FindOnset(take, format, 0, format.rate / 4)) << "noise alone is silence";
+        EXPECT_FALSE(FindOnset(take, format, format.rate, 2 * format.rate)) << "past the take";
+    }
+}
+
+TEST(OnsetFinder, FiveNotesGiveTheirDelayUnlessOneIsMissingOrLate) {
+    const TakeFormat format{44100, 16, 2};
+    std::vector<std::uint64_t> notes;
+    for (std::uint64_t k = 1; k <= 5; ++k) notes.push_back(k * 22050);
+    const std::uint64_t delay = 750;  // 17.0 ms
+    auto delayed = [&](std::uint64_t lateFrames, std::size_t late) {
+        std::vector<std::uint64_t> clicks;
+        for (std::size_t k = 0; k < notes.size(); ++k) clicks.push_back(notes[k] + delay + (k == late ? lateFrames : 0));
+        return clicks;
+    };
+
+    const DelayMeasurement steady = MeasureDelay(Take(format, 3.5, delayed(0, 0)), format, notes);
+    EXPECT_EQ(steady.verdict, DelayVerdict::measured);
+    EXPECT_NEAR(steady.delayMs, 17.0, 0.05);
+    EXPECT_LT(steady.spreadMs, 0.05);
+
+    const DelayMeasurement late = MeasureDelay(Take(format, 3.5, delayed(132, 3)), format, notes);  // 3 ms late
+    EXPECT_EQ(late.verdict, DelayVerdict::unsteady);
+    EXPECT_NEAR(late.spreadMs, 3.0, 0.05);
+
+    const DelayMeasurement silent = MeasureDelay(Take(format, 3.5, {}), format, notes);
+    EXPECT_EQ(silent.verdict, DelayVerdict::notHeard);
+    EXPECT_EQ(silent.heard, 0);
+    std::vector<std::uint64_t> four = delayed(0, 0);
+    four.pop_back();
+    EXPECT_EQ(MeasureDelay(Take(format, 3.5, four), format, notes).verdict, DelayVerdict::notHeard);
+}
+
+TEST(PairDelaysFile, ReadsPairsWithBlanksSkipsBadLinesAndReplacesOnePair) {
+    const std::string text =
+        "Sound Module A\tLine In (USB)\t5000\r\n"
+        "no tabs at all\r\n"
+        "Synth\tMic\t-3\r\n"
+        "Synth\tMic\t1000001\r\n"
+        "\tMic\t10\n"
+        "Drums 2\tLine In (USB)\t23000\n";
+    const std::vector<PairDelay> delays = ParsePairDelays(text);
+    ASSERT_EQ(delays.size(), 2u);
+    EXPECT_EQ(DelayOfPair(delays, "Sound Module A", "Line In (USB)"), 5000u);
+    EXPECT_EQ(DelayOfPair(delays, "Drums 2", "Line In (USB)"), 23000u) << "an LF-ended last line";
+    EXPECT_FALSE(DelayOfPair(delays, "Sound Module A", "Mic"));
+    EXPECT_FALSE(DelayOfPair(delays, "Sound Module", "A\tLine In (USB)"));
+
+    const std::string replaced = WithPairDelay(text, {"Sound Module A", "Line In (USB)", 17000});
+    EXPECT_EQ(replaced,
+              "Sound Module A\tLine In (USB)\t17000\r\nno tabs at all\r\nSynth\tMic\t-3\r\nSynth\tMic\t1000001\r\n"
+              "\tMic\t10\r\nDrums 2\tLine In (USB)\t23000\r\n")
+        << "every other line kept as it was";
+    const std::string added = WithPairDelay(replaced, {"Synth", "Mic", 0});
+    EXPECT_EQ(DelayOfPair(ParsePairDelays(added), "Synth", "Mic"), 0u);
+    EXPECT_EQ(ParsePairDelays(added).size(), 3u);
+    EXPECT_EQ(WithPairDelay("", {"A", "B", 1}), "A\tB\t1\r\n");
+}
+
+TEST(PairDelaysFile, AMissingFileHasNoDelays) {
+    const std::string folder = (std::filesystem::temp_directory_path() / "solvena-delays-test-").string();
+    std::remove(DelaysPath(folder).c_str());
+    EXPECT_EQ(ReadDelaysText(DelaysPath(folder)), std::string());
+    EXPECT_TRUE(ReadPairDelays(DelaysPath(folder)).empty());
+    std::FILE* file = std::fopen(DelaysPath(folder).c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fputs("A B\tC\t250\r\n", file);
+    std::fclose(file);
+    EXPECT_EQ(DelayOfPair(ReadPairDelays(DelaysPath(folder)), "A B", "C"), 250u);
+    std::remove(DelaysPath(folder).c_str());
+}
+
+}  // namespace
+}  // namespace solvena

@@ -1,0 +1,97 @@
+// Measuring a device pair's delay with the loopback studio, and jobs on pairs of different
+// delays lining up. Loopback devices, in this process.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "RunHarness.h"
+#include "engine/PairDelays.h"
+#include "engine/win32/DelayMeasure.h"
+
+namespace solvena::testrun {
+namespace {
+
+// Frames of a 16-bit stereo WAV where the left channel starts to sound after 20 ms of silence.
+std::vector<long> NoteFrames(const std::string& wav) {
+    const std::string bytes = testfiles::ReadBytes(wav).value_or("");
+    std::vector<long> notes;
+    long quiet = 882;
+    for (std::size_t at = 46; at + 4 <= bytes.size(); at += 4) {
+        const int sample = static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[at]) | bytes[at + 1] << 8);
+        if (std::abs(sample) <= 64) {
+            ++quiet;
+            continue;
+        }
+        if (quiet >= 882) notes.push_back(static_cast<long>((at - 46) / 4));
+        quiet = 0;
+    }
+    return notes;
+}
+
+class DelayMeasure : public RunHarness {
+protected:
+    std::optional<DelayMeasurement> Measure(std::uint32_t midiOut) {
+        return engine::MeasurePairDelay({midiOut, 0, 44100, 16, 2}, window);
+    }
+};
+
+TEST_F(DelayMeasure, TheStudiosLatencyComesBackToATenthOfAMillisecond) {
+    for (int latency : {0, 5, 17, 23, 120}) {
+        SCOPED_TRACE(latency);
+        SetUpRun("midiout Synth\n  latency " + std::to_string(latency) + "\nwavein Loop\n  startdelay 200-900\n");
+        const ULONGLONG start = GetTickCount64();
+        const std::optional<DelayMeasurement> result = Measure(0);
+        const ULONGLONG took = GetTickCount64() - start;
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->verdict, DelayVerdict::measured);
+        EXPECT_NEAR(result->delayMs, latency, 0.05);
+        EXPECT_TRUE(boxes.empty()) << boxes.front().text;
+        std::printf("[ measured ] latency %d ms: measured %.3f ms, spread %.3f ms, in %llu ms\n", latency,
+                    result->delayMs, result->spreadMs, static_cast<unsigned long long>(took));
+        DestroyWindow(window);
+        window = nullptr;
+    }
+}
+
+TEST_F(DelayMeasure, JobsOnPairsOfDifferentDelaysLineUp) {
+    SetUpRun("midiout Drums\n  latency 5\nmidiout Strings\n  latency 23\nwavein Loop\n  startdelay 200-900\n");
+    const std::string folder = testfiles::TempPath("");
+    const std::string delays = DelaysPath(folder);
+    DeleteFileA(delays.c_str());
+    files.push_back(delays);
+    for (std::uint32_t device : {0u, 1u}) {
+        const std::optional<DelayMeasurement> result = Measure(device);
+        ASSERT_TRUE(result && result->verdict == DelayVerdict::measured);
+        ASSERT_TRUE(engine::KeepPairDelay(delays, device, 0, static_cast<std::uint32_t>(result->delayMs * 1000 + 0.5)));
+    }
+    EXPECT_NEAR(DelayOfPair(ReadPairDelays(delays), "Strings", "Loop").value_or(0), 23000, 50);
+
+    engine::MainWindowLink link = engine::CurrentMainWindowLink();
+    link.startFolder = folder.c_str();
+    engine::SetMainWindowLink(link);
+    const std::string song = TempFile("notes.mid", test::QuarterNoteSong(6, 120, 500000));
+    std::vector<std::string> wavs;
+    for (int device : {0, 1}) {
+        wavs.push_back(TempName("pair" + std::to_string(device) + ".wav"));
+        RecordingJob job = Job(song, wavs.back());
+        job.midiOutDevice = device;
+        AppendStackedJob(job);
+    }
+    ASSERT_TRUE(RecordAll(60000));
+    const std::vector<long> drums = NoteFrames(wavs[0]);
+    const std::vector<long> strings = NoteFrames(wavs[1]);
+    ASSERT_EQ(drums.size(), 6u);
+    ASSERT_EQ(strings.size(), drums.size());
+    long worst = 0;
+    for (std::size_t k = 0; k < drums.size(); ++k) worst = std::max(worst, std::abs(drums[k] - strings[k]));
+    EXPECT_LE(worst, 1) << "first notes at " << drums[0] << " and " << strings[0];
+    std::printf("[ measured ] latencies 5 and 23 ms, measured first: notes at most %ld frames apart\n", worst);
+}
+
+}  // namespace
+}  // namespace solvena::testrun
