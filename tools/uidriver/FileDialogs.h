@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <optional>
 #include <string>
 
@@ -11,9 +13,11 @@ namespace uidriver {
 
 // Waits for an open or save dialog of the process (a dialog with a file name box).
 std::optional<HWND> WaitForFileDialog(DWORD processId, DWORD timeoutMs);
-// Types `path` into its file name box and presses OK; true once the dialog is gone.
-bool ChooseInFileDialog(HWND dialog, const std::string& path);
-// Presses Cancel; true once the dialog is gone.
-bool CancelFileDialog(HWND dialog);
+// Once the dialog is ready for input (it shows its folder), types `path` into its file name box
+// and presses OK, again when a press left it open and untouched; success once the dialog is gone.
+// A failure says what the dialog was not ready with, or what it showed when it stayed.
+::testing::AssertionResult ChooseInFileDialog(HWND dialog, const std::string& path);
+// The same with Cancel, and no path.
+::testing::AssertionResult CancelFileDialog(HWND dialog);
 
 }  // namespace uidriver

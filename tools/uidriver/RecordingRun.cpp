@@ -63,7 +63,7 @@ std::string RecordingRun::PutList(const std::string& name, const std::vector<sol
     if (!Click(Control("openButton"))) return ::testing::AssertionFailure() << "the open button";
     auto dialog = WaitForFileDialog(Run().processId(), 10000);
     if (!dialog) return ::testing::AssertionFailure() << "no open dialog";
-    if (!ChooseInFileDialog(*dialog, path)) return ::testing::AssertionFailure() << "the open dialog stayed";
+    if (auto chosen = ChooseInFileDialog(*dialog, path); !chosen) return chosen;
     Settle(Main());
     return ::testing::AssertionSuccess();
 }
@@ -82,7 +82,7 @@ bool RecordingRun::SetEdit(HWND edit, const std::string& text) {
     if (!AnswerMessageBox(*question, answer)) return ::testing::AssertionFailure() << "the question stayed";
     auto dialog = WaitForFileDialog(Run().processId(), 10000);
     if (!dialog) return ::testing::AssertionFailure() << "no open dialog";
-    if (!ChooseInFileDialog(*dialog, path)) return ::testing::AssertionFailure() << "the open dialog stayed";
+    if (auto chosen = ChooseInFileDialog(*dialog, path); !chosen) return chosen;
     if (!WaitUntil([&] { return IsWindowVisible(JobStack()) != FALSE; }, 5000)) {
         return ::testing::AssertionFailure() << "the job stack window was not shown";
     }

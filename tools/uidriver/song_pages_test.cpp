@@ -98,7 +98,8 @@ TEST_F(SongPages, ACancelledOpenAndAnUnreadableFileKeepTheSong) {
     EXPECT_EQ(title, AnsiText("Showcase"));
     ASSERT_TRUE(Click(Control("openButton")));
     auto dialog = WaitForFileDialog(Run().processId(), 10000);
-    ASSERT_TRUE(dialog && CancelFileDialog(*dialog));
+    ASSERT_TRUE(dialog) << "no open dialog";
+    ASSERT_TRUE(CancelFileDialog(*dialog));
     Settle(Main());
     EXPECT_EQ(TextOf(Control("songFileLabel")), AnsiText("showcase.mid"));
 
@@ -107,7 +108,8 @@ TEST_F(SongPages, ACancelledOpenAndAnUnreadableFileKeepTheSong) {
     const std::string garbage = Put("garbage.mid", std::string("not a song at all"));
     ASSERT_TRUE(Click(Control("openButton")));
     dialog = WaitForFileDialog(Run().processId(), 10000);
-    ASSERT_TRUE(dialog && ChooseInFileDialog(*dialog, garbage));
+    ASSERT_TRUE(dialog) << "no open dialog";
+    ASSERT_TRUE(ChooseInFileDialog(*dialog, garbage));
     auto told = WaitForMessageBox(Run().processId(), 5000);
     ASSERT_TRUE(told) << "an unreadable file is told";
     EXPECT_EQ(told->caption, AnsiText("エラー"));
@@ -248,7 +250,8 @@ TEST_F(SongPages, FromAMidiFileToThreeWavFiles) {
     auto notice = ClickForMessageBox(GetDlgItem(JobStack(), 13));
     ASSERT_TRUE(notice && AnswerMessageBox(*notice, IDOK));
     auto dialog = WaitForFileDialog(Run().processId(), 10000);
-    ASSERT_TRUE(dialog && ChooseInFileDialog(*dialog, PathOf("road.list")));
+    ASSERT_TRUE(dialog) << "no save dialog";
+    ASSERT_TRUE(ChooseInFileDialog(*dialog, PathOf("road.list")));
     EXPECT_TRUE(WaitUntil([&] { return GetFileAttributesA(PathOf("road.list").c_str()) != INVALID_FILE_ATTRIBUTES; },
                           5000))
         << "保存 wrote no list";
