@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "song/Song.h"
+
 namespace solvena {
 
 namespace {
@@ -81,7 +83,17 @@ std::string WithPairDelay(std::string_view text, const PairDelay& delay) {
     return out;
 }
 
-std::string DelaysPath(std::string_view startFolder) { return std::string(startFolder) + kDelaysFileName; }
+std::string DelaysPath(std::string_view startFolder) {
+    if (startFolder.empty()) return {};
+    // Walked by characters: the second byte of a double-byte character may be 0x5C.
+    bool endsInSeparator = false;
+    for (std::size_t i = 0; i < startFolder.size(); ++i) {
+        const auto c = static_cast<unsigned char>(startFolder[i]);
+        endsInSeparator = c == '\\' || c == '/';
+        if (IsCp932LeadByte(c)) ++i;
+    }
+    return std::string(startFolder) + (endsInSeparator ? "" : "\\") + kDelaysFileName;
+}
 
 std::optional<std::string> ReadDelaysText(const std::string& path) {
     errno = 0;

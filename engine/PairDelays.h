@@ -37,7 +37,8 @@ std::optional<std::uint32_t> DelayOfPair(const std::vector<PairDelay>& delays, s
 // or added at the end. Every other line stays as it was.
 std::string WithPairDelay(std::string_view text, const PairDelay& delay);
 
-// startFolder followed by kDelaysFileName, as the names files are found.
+// The file in the start folder (a separator is put in when the folder does not end in one);
+// empty without a start folder.
 std::string DelaysPath(std::string_view startFolder);
 // The file's delays; none when it is missing or cannot be read.
 std::vector<PairDelay> ReadPairDelays(const std::string& path);

@@ -97,4 +97,8 @@ void SetText(std::array<char, N>& buf, const std::string& text) {
     for (std::size_t i = 0; i < n; ++i) buf[i] = text[i];
 }
 
+// The first byte of a double-byte character of code page 932: the byte after it may be 0x5C,
+// the path separator, without being one.
+inline bool IsCp932LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
 }  // namespace solvena

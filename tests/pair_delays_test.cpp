@@ -107,8 +107,17 @@ TEST(PairDelaysFile, ReadsPairsWithBlanksSkipsBadLinesAndReplacesOnePair) {
     EXPECT_EQ(WithPairDelay("", {"A", "B", 1}), "A\tB\t1\r\n");
 }
 
+TEST(PairDelaysFile, LiesInTheStartFolder) {
+    EXPECT_EQ(DelaysPath("C:\\songs"), "C:\\songs\\delays.ini");
+    EXPECT_EQ(DelaysPath("C:\\songs\\"), "C:\\songs\\delays.ini");
+    EXPECT_EQ(DelaysPath("C:\\\x83\x5C"), "C:\\\x83\x5C\\delays.ini") << "the second byte of a character";
+    EXPECT_EQ(DelaysPath(""), "");
+}
+
 TEST(PairDelaysFile, AMissingFileHasNoDelays) {
-    const std::string folder = (std::filesystem::temp_directory_path() / "solvena-delays-test-").string();
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "solvena-delays-test";
+    std::filesystem::create_directories(dir);
+    const std::string folder = dir.string() + "/";
     std::remove(DelaysPath(folder).c_str());
     EXPECT_EQ(ReadDelaysText(DelaysPath(folder)), std::string());
     EXPECT_TRUE(ReadPairDelays(DelaysPath(folder)).empty());

@@ -5,6 +5,8 @@
 #include <optional>
 #include <utility>
 
+#include "song/Song.h"
+
 namespace solvena {
 
 namespace {
@@ -13,7 +15,6 @@ namespace {
 // (0x40..0xFC) is never one of them, so splitting bytes at white space never cuts a character.
 bool IsBlank(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 bool IsDigit(int c) { return c >= '0' && c <= '9'; }
-bool IsCp932LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 // Magnitudes at or above this are all alike: far outside every key, and no overflow while reading.
 constexpr std::int64_t kMagnitudeCap = std::int64_t{1} << 40;

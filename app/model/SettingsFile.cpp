@@ -3,12 +3,11 @@
 #include <cstdio>
 #include <vector>
 
+#include "song/Song.h"
+
 namespace solvena {
 
 namespace {
-
-// Lead bytes of the double-byte characters of code page 932.
-bool IsCp932LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 // An unknown folder gives no path rather than one in the current drive's root.
 std::string JoinIfItFits(std::string_view folder, std::string_view tail) {

@@ -29,8 +29,6 @@ const LabelShape* ShapeOf(std::uint32_t kind) {
     return nullptr;
 }
 
-bool IsLeadByte(std::uint8_t byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
-
 // The value's three bytes, high first, up to a zero byte; a double-byte character whose second
 // byte did not make it into the entry is left out rather than shown as a stray byte.
 std::string EntryBytes(std::uint32_t value) {
@@ -41,7 +39,7 @@ std::string EntryBytes(std::uint32_t value) {
         text.push_back(static_cast<char>(byte));
     }
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (!IsLeadByte(static_cast<std::uint8_t>(text[i]))) continue;
+        if (!IsCp932LeadByte(static_cast<unsigned char>(text[i]))) continue;
         if (i + 1 == text.size()) text.pop_back();
         ++i;
     }
