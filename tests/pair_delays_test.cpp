@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
 #include <random>
 #include <vector>
 
@@ -112,21 +110,6 @@ TEST(PairDelaysFile, LiesInTheStartFolder) {
     EXPECT_EQ(DelaysPath("C:\\songs\\"), "C:\\songs\\delays.ini");
     EXPECT_EQ(DelaysPath("C:\\\x83\x5C"), "C:\\\x83\x5C\\delays.ini") << "the second byte of a character";
     EXPECT_EQ(DelaysPath(""), "");
-}
-
-TEST(PairDelaysFile, AMissingFileHasNoDelays) {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "solvena-delays-test";
-    std::filesystem::create_directories(dir);
-    const std::string folder = dir.string() + "/";
-    std::remove(DelaysPath(folder).c_str());
-    EXPECT_EQ(ReadDelaysText(DelaysPath(folder)), std::string());
-    EXPECT_TRUE(ReadPairDelays(DelaysPath(folder)).empty());
-    std::FILE* file = std::fopen(DelaysPath(folder).c_str(), "wb");
-    ASSERT_NE(file, nullptr);
-    std::fputs("A B\tC\t250\r\n", file);
-    std::fclose(file);
-    EXPECT_EQ(DelayOfPair(ReadPairDelays(DelaysPath(folder)), "A B", "C"), 250u);
-    std::remove(DelaysPath(folder).c_str());
 }
 
 }  // namespace
