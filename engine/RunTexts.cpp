@@ -85,7 +85,15 @@ bool BrokeOffRecording(JobFailure failure) {
            failure == JobFailure::captureStopped;
 }
 
-std::string JobFailureText(JobFailure failure, std::int32_t position, std::int32_t jobCount,
+AfterFailure AfterFailureAt(std::span<const RecordingJob> stacked, std::int32_t position) {
+    const std::size_t first = position < 0 ? 0 : static_cast<std::size_t>(position) + 1;
+    for (std::size_t later = first; later < stacked.size(); ++later) {
+        if (stacked[later].enabled == 1) return AfterFailure::nextJob;
+    }
+    return AfterFailure::runEnds;
+}
+
+std::string JobFailureText(JobFailure failure, std::int32_t position, std::int32_t jobCount, AfterFailure after,
                            const std::string& midiPath, const std::string& wavPath, std::uint64_t seconds) {
     std::string kept;
     if (failure == JobFailure::playbackStalled || failure == JobFailure::captureStopped) {
@@ -93,7 +101,7 @@ std::string JobFailureText(JobFailure failure, std::int32_t position, std::int32
     }
     return "ジョブ " + JobNumber(position, jobCount) +
            " を録音できませんでした。\nMIDI: " + midiPath + "\nWAV: " + wavPath + "\n\n" + FailureReason(failure) +
-           kept + "\n次のジョブに進みます。";
+           kept + (after == AfterFailure::nextJob ? "\n次のジョブに進みます。" : "\n録音を終了します。");
 }
 
 std::string WavCutText(const std::string& wavPath) {

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "engine/LevelMeter.h"
+#include "jobs/RecordingJob.h"
 
 namespace solvena {
 
@@ -57,9 +59,14 @@ std::string WithPath(const char* format, const std::string& path);
 // "録音中... n/m" with position + 1 and the job count.
 std::string ProgressText(std::int32_t position, std::int32_t jobCount);
 
-// Names the job (its position, song and WAV file) and what went wrong; `seconds` is how much a
-// recording that broke off holds.
-std::string JobFailureText(JobFailure failure, std::int32_t position, std::int32_t jobCount,
+// What the run does after a job that failed: it goes on only to a job that will be tried.
+enum class AfterFailure { nextJob, runEnds };
+// nextJob when a job after `position` among the stacked jobs is switched on.
+AfterFailure AfterFailureAt(std::span<const RecordingJob> stacked, std::int32_t position);
+
+// Names the job (its position, song and WAV file) and what went wrong, and ends with what the run
+// does next; `seconds` is how much a recording that broke off holds.
+std::string JobFailureText(JobFailure failure, std::int32_t position, std::int32_t jobCount, AfterFailure after,
                            const std::string& midiPath, const std::string& wavPath, std::uint64_t seconds = 0);
 
 // The WAV file reached the largest size a RIFF file can state; the recording stops there.

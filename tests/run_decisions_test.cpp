@@ -10,6 +10,7 @@
 #include "engine/DeviceReports.h"
 #include "engine/RunTexts.h"
 #include "engine/StreamFeed.h"
+#include "jobs/RecordingJob.h"
 
 namespace solvena {
 namespace {
@@ -103,10 +104,40 @@ TEST(RunTexts, PathsAreShownWhole) {
     EXPECT_EQ(WithPath(kTargetExistsQuestion, "100%s.wav"), "ファイル「100%s.wav」は既に存在します。\n上書きしますか？");
     EXPECT_EQ(ProgressText(0, 3), "録音中... 1/3");
     EXPECT_EQ(ProgressText(2, 3), "録音中... 3/3");
-    const std::string failure = JobFailureText(JobFailure::songUnreadable, 1, 3, "b.mid", "b.wav");
+    const std::string failure =
+        JobFailureText(JobFailure::songUnreadable, 1, 3, AfterFailure::nextJob, "b.mid", "b.wav");
     EXPECT_NE(failure.find("2/3"), std::string::npos);
     EXPECT_NE(failure.find("b.mid"), std::string::npos);
     EXPECT_NE(failure.find("b.wav"), std::string::npos);
+}
+
+// The failure box says the run goes on only when a later job is switched on and will be tried.
+TEST(RunTexts, AFailureTextSaysWhatTheRunDoesNext) {
+    struct Case {
+        std::vector<std::uint8_t> enabled;  // of the stacked jobs, in run order
+        std::int32_t position;              // of the job that failed
+        AfterFailure after;
+    };
+    const Case cases[] = {
+        {{1, 1, 1}, 0, AfterFailure::nextJob},
+        {{1, 1, 1}, 1, AfterFailure::nextJob},
+        {{1, 1, 1}, 2, AfterFailure::runEnds},  // the last job
+        {{1, 0, 0}, 0, AfterFailure::runEnds},  // the later ones are off
+        {{1, 0, 1}, 0, AfterFailure::nextJob},
+        {{0, 1, 0}, 1, AfterFailure::runEnds},  // earlier jobs do not count
+        {{1}, 0, AfterFailure::runEnds},
+    };
+    for (const Case& c : cases) {
+        std::vector<RecordingJob> stacked(c.enabled.size());
+        for (std::size_t i = 0; i < stacked.size(); ++i) stacked[i].enabled = c.enabled[i];
+        EXPECT_EQ(AfterFailureAt(stacked, c.position), c.after) << c.position << " of " << stacked.size();
+    }
+    const auto ending = [](AfterFailure after) {
+        const std::string text = JobFailureText(JobFailure::captureStopped, 0, 1, after, "a.mid", "a.wav", 75);
+        return text.substr(text.rfind('\n') + 1);
+    };
+    EXPECT_EQ(ending(AfterFailure::nextJob), "次のジョブに進みます。");
+    EXPECT_EQ(ending(AfterFailure::runEnds), "録音を終了します。");
 }
 
 }  // namespace

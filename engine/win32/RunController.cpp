@@ -177,11 +177,15 @@ void Finish() {
     if (!report.empty()) ShowMessageBox(jobStackWindow, report.c_str(), kRunReportCaption, MB_OK | MB_ICONWARNING);
 }
 
-void TellJobFailed(JobFailure failure) {
+// The failure text of the current job, ending with whether the run goes on after it.
+std::string CurrentJobFailureText(JobFailure failure, std::uint64_t seconds = 0) {
     const RecordingJob& job = CurrentJob();
-    const std::string text =
-        JobFailureText(failure, currentJob, jobCount, TextOf(job.midiPath), TextOf(job.wavPath));
-    ShowMessageBox(jobStackWindow, text.c_str(), kErrorCaption, MB_OK);
+    return JobFailureText(failure, currentJob, jobCount, AfterFailureAt(StackedJobs(), currentJob),
+                          TextOf(job.midiPath), TextOf(job.wavPath), seconds);
+}
+
+void TellJobFailed(JobFailure failure) {
+    ShowMessageBox(jobStackWindow, CurrentJobFailureText(failure).c_str(), kErrorCaption, MB_OK);
 }
 
 // A job that cannot start: its row says so and the run goes on with the next one.
@@ -281,11 +285,7 @@ void AbandonCurrentJob(HWND window, JobFailure failure) {
         StopCapture();
         currentJobFailed = true;
     }
-    const RecordingJob& job = CurrentJob();
-    DeferMessage(window,
-                 JobFailureText(failure, currentJob, jobCount, TextOf(job.midiPath), TextOf(job.wavPath),
-                                CapturedSeconds()),
-                 kErrorCaption);
+    DeferMessage(window, CurrentJobFailureText(failure, CapturedSeconds()), kErrorCaption);
     PostMessageA(window, WM_COMMAND, kNextJobCommand, 0);
 }
 

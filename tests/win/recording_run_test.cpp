@@ -109,7 +109,9 @@ TEST_F(RunReports, StartReportsComeInCallOrderThenTheJobIsSkipped) {
                                     T(streamRestart, 5)}) {
         expected.push_back(text);
     }
-    expected.push_back(JobFailureText(JobFailure::playbackFailed, 0, 1, song, TempName("order.wav")));
+    // The only job: the run ends after it.
+    expected.push_back(
+        JobFailureText(JobFailure::playbackFailed, 0, 1, AfterFailure::runEnds, song, TempName("order.wav")));
     EXPECT_EQ(Texts(), expected);
     EXPECT_EQ(runModeEntered, 1);
 }

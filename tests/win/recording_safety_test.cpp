@@ -71,7 +71,8 @@ TEST_F(RecordingSafety, CaptureBuffersThatCannotBeQueuedAgain) {
         EXPECT_EQ(WordAt(bytes, 42) + 46, bytes.size());
         // Four buffers of 131,072 bytes hold 2.97 s; a capture that goes on holds all 4.75 s.
         EXPECT_EQ(bytes.size() > 46 + 4 * 131072, !c.stops) << bytes.size();
-        EXPECT_EQ(Shown(JobFailureText(JobFailure::captureStopped, 0, 1, song, wav, 2)), c.stops);
+        EXPECT_EQ(Shown(JobFailureText(JobFailure::captureStopped, 0, 1, AfterFailure::runEnds, song, wav, 2)),
+                  c.stops);
         EXPECT_TRUE(Shown("録音バッファを戻せなかったため")) << "the report names it";
         TearDown();
     }
@@ -87,7 +88,7 @@ TEST_F(RecordingSafety, AHeaderThatCannotBeWrittenSkipsTheJob) {
     AppendStackedJob(Job(song, room));
     ASSERT_TRUE(RecordAll(20000));
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, JobFailureText(JobFailure::wavHeaderFailed, 0, 2, song, full));
+    EXPECT_EQ(boxes[0].text, JobFailureText(JobFailure::wavHeaderFailed, 0, 2, AfterFailure::nextJob, song, full));
     EXPECT_GT(testfiles::ReadBytes(room).value_or("").size(), 46u) << "the next job is recorded";
 }
 

@@ -102,7 +102,8 @@ TEST_F(RecordingStart, ADeviceThatNeverDeliversIsToldAndTheNextJobRecorded) {
     Record();
     ASSERT_TRUE(PumpUntil([&] { return !boxes.empty(); }, 10000));
     const double toldAfter = (GetTickCount64() - pressed) / 1000.0;
-    EXPECT_EQ(boxes.front().text, JobFailureText(JobFailure::nothingCaptured, 0, 2, TextOf(jobs[0].midiPath), dead));
+    EXPECT_EQ(boxes.front().text, JobFailureText(JobFailure::nothingCaptured, 0, 2, AfterFailure::nextJob,
+                                                 TextOf(jobs[0].midiPath), dead));
     EXPECT_TRUE(toldAfter >= 4.9 && toldAfter < 7) << toldAfter;
     ASSERT_TRUE(PumpUntil([&] { return Finished(); }, 20000));
     EXPECT_EQ(boxes.size(), 1u);
