@@ -28,6 +28,8 @@ public:
     // It has been taken back: the fill to load into it and queue, when fills remain. The caller
     // queues it at once, into the same buffer.
     std::optional<std::size_t> TakeBack();
+    // Fills wait to be queued: the buffer taken back next is refilled.
+    bool Refills() const { return queued_ < fills_; }
 
     std::size_t fills() const { return fills_; }
     std::size_t queued() const { return queued_; }

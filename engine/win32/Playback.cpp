@@ -42,7 +42,9 @@ StreamProgress TakeBackFinished() {
         // Its last record has played but the device still holds it: try again at the next
         // notification, with seven buffers still queued behind it.
         if (result == devices::kMidiStillPlaying) break;
-        if (result != devices::kMmNoError) return StreamProgress::failed;
+        // Only a refill needs the buffer back; one that is not refilled is let go with the others
+        // when playback ends, and the music plays on.
+        if (result != devices::kMmNoError && feed.Refills()) return StreamProgress::failed;
         const std::optional<std::size_t> next = feed.TakeBack();
         if (next && !Queue(*next)) return StreamProgress::failed;
     }

@@ -78,6 +78,35 @@ TEST_F(RecordingSafety, CaptureBuffersThatCannotBeQueuedAgain) {
     }
 }
 
+TEST_F(RecordingSafety, AStreamBufferThatCannotBeTakenBack) {
+    struct Case {
+        const char* fail;
+        int chords;  // about 10.7 chords fill a stream buffer
+        bool plays;  // to its end; else the job breaks off
+    };
+    const Case cases[] = {
+        {"fail unprepare 11 once", 30, true},    // three buffers, none of them refilled
+        {"fail unprepare 11", 30, true},         // none comes back before the end
+        {"fail unprepare 11 once", 100, false},  // ten: the first buffer is needed for the ninth
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.fail) + ", " + std::to_string(c.chords) + " chords");
+        SetUpRun(std::string("midiout Synth\n") + c.fail + "\nwavein Loop\n");
+        const std::string song = TempFile("unprepare.mid", test::DenseChordSong(c.chords));
+        const std::string wav = TempName("unprepare.wav");
+        AppendStackedJob(Job(song, wav));
+        devices::LoopbackTakePlayedMessages();
+        ASSERT_TRUE(RecordAll(30000));
+        std::size_t noteOns = 0;
+        for (const devices::LoopbackPlayedMessage& played : devices::LoopbackTakePlayedMessages()) {
+            noteOns += (played.message & 0xF0) == 0x90 && ((played.message >> 16) & 0x7F) > 0;
+        }
+        EXPECT_EQ(Shown(JobFailureText(JobFailure::feedFailed, 0, 1, AfterFailure::runEnds, song, wav)), !c.plays);
+        EXPECT_EQ(noteOns == 128u * c.chords, c.plays) << noteOns << " chord notes played";
+        TearDown();
+    }
+}
+
 TEST_F(RecordingSafety, AHeaderThatCannotBeWrittenSkipsTheJob) {
     SetUpRun("midiout Synth\nwavein Loop\n");
     const testfiles::FullDisk disk(30);  // less than the 46 bytes of a header
