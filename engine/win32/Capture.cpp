@@ -66,6 +66,8 @@ bool Queue(std::size_t index, ReportCall prepareCall, ReportCall addCall, Report
     WaveHeader& header = captureBuffers[index].header;
     const devices::MmResult prepared = devices::WaveInPrepare(waveIn, &header);
     report(prepareCall, prepared);
+    // Its box saw the program close, which stopped this capture.
+    if (ProgramClosing()) return false;
     const devices::MmResult added = devices::WaveInAdd(waveIn, &header);
     report(addCall, added);
     if (prepared != devices::kMmNoError || added != devices::kMmNoError) return false;
@@ -105,6 +107,8 @@ void OpenCapture(const RecordingJob& job, HWND window) {
            devices::WaveInOpen(&waveIn, static_cast<std::uint32_t>(job.waveInDevice), waveFormat, window));
     std::size_t refused = 0;
     for (std::size_t i = 0; i < kCaptureBufferCount; ++i) {
+        // A report's box saw the program close, which stopped this capture.
+        if (ProgramClosing()) return;
         if (!Queue(i, ReportCall::capturePrepare, ReportCall::captureAdd, Report)) ++refused;
     }
     // With none queued the capture cannot start at all, which the run says instead.

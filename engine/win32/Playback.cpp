@@ -60,14 +60,17 @@ bool OpenPlayback(const RecordingJob& job, const Song& song, HWND window) {
     feed.Start(StreamFillCount());
     playing = true;
 
+    // After each report: its box may have seen the program close, which ended this playback.
     bool ok = Reported(window, ReportCall::streamOpen, devices::MidiStreamOpen(&midiStream, &midiDevice, window));
+    if (ProgramClosing()) return false;
     // No tempo is set: the stream's own tempo records carry it.
     devices::MidiStreamSetTimeDivision(midiStream, static_cast<std::uint32_t>(song.division));
     StreamBuffer* first = BufferForFill(0);
     if (first == nullptr) return false;
     ok = Reported(window, ReportCall::streamPrepare, devices::MidiStreamPrepare(midiStream, &first->header)) && ok;
+    if (ProgramClosing()) return false;
     ok = Reported(window, ReportCall::streamOut, devices::MidiStreamOut(midiStream, &first->header)) && ok;
-    if (!ok) return false;
+    if (!ok || ProgramClosing()) return false;
 
     std::size_t queued = 1;
     while (queued < feed.InitialFills() && Queue(queued)) ++queued;

@@ -19,6 +19,7 @@ int SystemMessageBox(HWND owner, const char* text, const char* caption, UINT typ
 MessageBoxFunction messageBox = SystemMessageBox;
 std::deque<DeferredMessage> deferred;
 bool showingDeferred = false;
+bool closing = false;
 
 }  // namespace
 
@@ -46,5 +47,9 @@ void ShowDeferredMessages() {
     }
     showingDeferred = false;
 }
+
+bool ProgramClosing() { return closing; }
+
+void SetProgramClosing(bool programClosing) { closing = programClosing; }
 
 }  // namespace solvena::engine

@@ -22,4 +22,10 @@ constexpr UINT kShowDeferredMessages = WM_APP + 1;
 void DeferMessage(HWND owner, const std::string& text, const char* caption);
 void ShowDeferredMessages();
 
+// A box runs its own message loop, in which the program can be closed (the main window's
+// キャンセル). Code that goes on after a box looks here first: once the program is closing it
+// opens and starts nothing more.
+bool ProgramClosing();
+void SetProgramClosing(bool closing);
+
 }  // namespace solvena::engine

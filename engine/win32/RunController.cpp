@@ -200,7 +200,21 @@ bool FirstSwitchedOnFromCurrent() {
     return currentJob < jobCount;
 }
 
-enum class JobStart { recording, skipped };
+enum class JobStart {
+    recording,
+    skipped,
+    closing,  // a box of the start saw the program close
+};
+
+// The program's end (StopRunOnExit) has closed what the start had opened before its box; what
+// the start holds besides is let go, and nothing more is opened or started.
+JobStart StopStartForExit() {
+    EndPlayback();
+    StopCapture();
+    ReleaseMergeBuffer();
+    ReleaseStreamBuffers();
+    return JobStart::closing;
+}
 
 JobStart StartJob(HWND window) {
     RecordingJob& job = CurrentJob();
@@ -227,6 +241,7 @@ JobStart StartJob(HWND window) {
     currentJobFailed = false;
     leadInSeconds = StreamSecondsToTick(streamFills, static_cast<std::uint32_t>(runSong.division), stream.leadInTicks);
     OpenCapture(job, window);
+    if (ProgramClosing()) return StopStartForExit();
     // Playing a job whose recording has nowhere to go would only look like success.
     if (const WavOpen file = CreateWavFile(job); file != WavOpen::opened) {
         StopCapture();
@@ -238,12 +253,15 @@ JobStart StartJob(HWND window) {
     // The stream waits, paused and loaded, while the capture starts: the music begins only once
     // the device delivers, and then with one call.
     const bool streamReady = OpenPlayback(job, runSong, window);
+    if (ProgramClosing()) return StopStartForExit();
     const bool captureStarted = StartCapture();
+    if (ProgramClosing()) return StopStartForExit();
     if (!streamReady || !captureStarted) {
         // Every call of a start is made and reported, the stream's start too.
         if (!streamReady) StartPlayback(window);
         EndPlayback();
         StopCapture();
+        if (ProgramClosing()) return StopStartForExit();
         SkipFailedJob(streamReady ? JobFailure::captureNotStarted : JobFailure::playbackFailed);
         return JobStart::skipped;
     }
@@ -253,15 +271,17 @@ JobStart StartJob(HWND window) {
 }
 
 // From the current position on: the first switched-on job that can be started, or the finish.
+// A job skipped with a box may have seen the program close in it: then the run stops there.
 void StartOrContinue(HWND window) {
     for (;;) {
         ReleaseTrackBuffers(tracks);
         runSong = Song{};
+        if (ProgramClosing()) return;
         if (!FirstSwitchedOnFromCurrent()) {
             Finish();
             return;
         }
-        if (StartJob(window) == JobStart::recording) return;
+        if (StartJob(window) != JobStart::skipped) return;
     }
 }
 
@@ -308,7 +328,10 @@ void StartWatchdog(HWND window) {
 // job's start tick.
 void StartMusic(HWND window, const CaptureWait& wait) {
     const double calledMs = CaptureClockMs();
-    if (!StartPlayback(window)) {
+    const bool started = StartPlayback(window);
+    // Its report's box saw the program close, which closed the stream and the capture.
+    if (ProgramClosing()) return;
+    if (!started) {
         AbandonCurrentJob(window, JobFailure::playbackFailed);
         return;
     }
@@ -350,6 +373,8 @@ void OnRecordCommand(HWND window) {
     if (runStarted) return;
     const PreRunHost host = SystemHost();
     if (!CheckTargetFiles(host) || !CheckDevices(host) || !CheckSameFiles(host) || !CheckFreeSpace(host)) return;
+    // The questions' boxes may have seen the program close.
+    if (ProgramClosing()) return;
     runStarted = true;
     pairDelays = Link().startFolder != nullptr ? ReadPairDelays(DelaysPath(Link().startFolder)) : std::vector<PairDelay>{};
     EnableWindow(GetDlgItem(window, kRecordCommand), FALSE);
@@ -412,6 +437,7 @@ void OnCaptureDataMessage(HWND window, LPARAM header) {
 }
 
 void StopRunOnExit() {
+    SetProgramClosing(true);
     if (jobStackWindow != nullptr) {
         KillTimer(jobStackWindow, kClockTimer);
         KillJobTimers(jobStackWindow);
@@ -424,6 +450,7 @@ std::int32_t CurrentJobPosition() { return currentJob; }
 
 void ResetRun() {
     StopRunOnExit();
+    SetProgramClosing(false);
     currentJob = 0;
     tailPhase = 0;
     runStarted = false;

@@ -33,13 +33,15 @@ void OnStreamPositionMessage(HWND window, LPARAM header);
 void OnStreamDoneMessage(HWND window);
 void OnCaptureDataMessage(HWND window, LPARAM header);
 
-// The main window's end: closes the stream, the wave input and the WAV file of a job in progress,
-// leaving a complete file with everything captured so far.
+// The main window's end (and the session's): closes the stream, the wave input and the WAV file
+// of a job in progress, leaving a complete file with everything captured so far. The program is
+// closing from then on (ProgramClosing): a run inside whose box this came opens nothing more.
 void StopRunOnExit();
 
 // The position of the job being recorded (0 before the first run).
 std::int32_t CurrentJobPosition();
-// Forgets a finished run, as a fresh start of the program would: for tests that run several.
+// Forgets a finished run, as a fresh start of the program would, the program's closing too: for
+// tests that run several.
 void ResetRun();
 
 }  // namespace solvena::engine

@@ -66,6 +66,8 @@ protected:
 
     // Devices as a loopback device file describes them.
     void SetUpRun(const std::string& deviceFile) {
+        // As a fresh start of the program: an earlier test may have closed its main window.
+        engine::ResetRun();
         ResetJobTable();
         boxes.clear();
         answers.clear();
