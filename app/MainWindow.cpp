@@ -13,6 +13,7 @@
 #include "app/SongPicturePage.h"
 #include "song/SongState.h"
 #include "engine/win32/JobStackWindow.h"
+#include "engine/win32/Prompts.h"
 #include "engine/win32/RunController.h"
 #include "jobs/RecordingJob.h"
 
@@ -35,6 +36,8 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTA* creation) {
 LRESULT OnDestroy() {
     // A run in progress: the stream, the wave input and its buffers, and a complete WAV file.
     engine::StopRunOnExit();
+    // What that told (a write that failed at the close) is seen before the quit message.
+    engine::ShowDeferredMessagesBeforeExit();
     ReleaseSongs();
     ResetJobTable();
     ReleaseSongPicture();

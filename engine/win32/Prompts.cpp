@@ -48,6 +48,15 @@ void ShowDeferredMessages() {
     showingDeferred = false;
 }
 
+void ShowDeferredMessagesBeforeExit() {
+    // Also inside a deferred box still up: the quit message is about to close that one.
+    while (!deferred.empty()) {
+        const DeferredMessage next = deferred.front();
+        deferred.pop_front();
+        ShowMessageBox(nullptr, next.text.c_str(), next.caption, MB_OK | MB_TASKMODAL);
+    }
+}
+
 bool ProgramClosing() { return closing; }
 
 void SetProgramClosing(bool programClosing) { closing = programClosing; }

@@ -21,6 +21,9 @@ constexpr UINT kShowDeferredMessages = WM_APP + 1;
 // An OK box, shown after the current message has been handled, in the order deferred.
 void DeferMessage(HWND owner, const std::string& text, const char* caption);
 void ShowDeferredMessages();
+// The program's end: every message still deferred is shown now, before the quit message would
+// close its box at once. No owner, and the thread's windows take no input meanwhile.
+void ShowDeferredMessagesBeforeExit();
 
 // A box runs its own message loop, in which the program can be closed (the main window's
 // キャンセル). Code that goes on after a box looks here first: once the program is closing it

@@ -1,6 +1,6 @@
 // The program closed during a run, as the main window's キャンセル closes it, from inside a box
-// the run shows: nothing more is opened or started. The program's own windows and loopback
-// devices, in this process.
+// the run shows: nothing more is opened or started, and what is told on the way out is shown
+// before the program ends. The program's own windows and loopback devices, in this process.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,18 +8,27 @@
 #include <string>
 #include <vector>
 
+#include "FullDisk.h"
 #include "RunHarness.h"
 #include "app/AppState.h"
 #include "app/MainControls.h"
 #include "app/Startup.h"
 #include "engine/FormatProbe.h"
+#include "engine/RunTexts.h"
+#include "engine/win32/WavFile.h"
 
 namespace solvena::testrun {
 namespace {
 
 using test::QuarterNoteSong;
 
-std::vector<std::string> shown;
+struct ShownBox {
+    std::string text;
+    bool quitPosted = false;  // the program's end had already asked its message loop to stop
+    bool ownerAlive = false;  // no owner, or one that still exists
+};
+
+std::vector<ShownBox> shown;
 bool closeInFirstBox = false;
 std::size_t boxesAtClose = 0;
 double captureStartAtClose = 0;
@@ -32,8 +41,10 @@ void CloseProgram() {
     boxesAtClose = shown.size();
 }
 
-int ShowBox(HWND, const char* text, const char*, UINT type) {
-    shown.emplace_back(text);
+int ShowBox(HWND owner, const char* text, const char*, UINT type) {
+    MSG quit;
+    shown.push_back({text, PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE,
+                     owner == nullptr || IsWindow(owner) != FALSE});
     if (closeInFirstBox) CloseProgram();
     return (type & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
 }
@@ -106,10 +117,10 @@ TEST_F(ProgramEnd, ClosedInABoxOfAJobsStartNothingMoreIsOpenedOrStarted) {
         closeInFirstBox = true;
         Record();
         ASSERT_TRUE(PumpUntil([] { return !closeInFirstBox; }, 10000));
-        ASSERT_EQ(boxesAtClose, 1u) << shown.front();
+        ASSERT_EQ(boxesAtClose, 1u) << shown.front().text;
         // What the message loops of later boxes would still dispatch.
         PumpUntil([] { return false; }, 1000);
-        EXPECT_EQ(shown.size(), 1u) << "a box after the end: " << shown.back();
+        EXPECT_EQ(shown.size(), 1u) << "a box after the end: " << shown.back().text;
         EXPECT_EQ(devices::LoopbackLastCaptureStart(), captureStartAtClose) << "a capture started after the end";
         EXPECT_TRUE(devices::LoopbackTakePlayedMessages().empty()) << "music played after the end";
         EXPECT_FALSE(MidiOutHeld());
@@ -117,6 +128,24 @@ TEST_F(ProgramEnd, ClosedInABoxOfAJobsStartNothingMoreIsOpenedOrStarted) {
         EXPECT_EQ(GetFileAttributesA(later.c_str()), INVALID_FILE_ATTRIBUTES);
         TearDown();
     }
+}
+
+TEST_F(ProgramEnd, AFailedWriteOnTheWayOutIsShownBeforeTheProgramEnds) {
+    const testfiles::FullDisk disk(0x7FFFFFFF);
+    SetUpProgram("midiout Synth\nwavein Loop\n");
+    const std::string full = TempName("end-full.wav") + testfiles::kFullDiskSuffix;
+    AppendStackedJob(Job(TempFile("end-long.mid", QuarterNoteSong(8, 240, 500000)), full));  // 3.75 s
+    Record();
+    ASSERT_TRUE(PumpUntil([] { return engine::WavDataBytes() > 0; }, 15000));
+    // The disk is full from here on: the capture's last buffers, written at the close, do not fit.
+    testfiles::fullDiskRoom = static_cast<LONG>(46 + engine::WavDataBytes());
+    CloseProgram();
+    ASSERT_EQ(shown.size(), 1u) << "shown while the program closed";
+    EXPECT_EQ(shown[0].text, WavWriteFailedText(full));
+    EXPECT_FALSE(shown[0].quitPosted) << "a box after the quit message closes at once";
+    EXPECT_TRUE(shown[0].ownerAlive);
+    PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(shown.size(), 1u) << "told once";
 }
 
 }  // namespace
