@@ -136,7 +136,8 @@ HWND CreateMeasureWindow() {
         return RegisterClassA(&windowClass) != 0;
     }();
     if (!registered) return nullptr;
-    return CreateWindowA(kMeasureWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr),
+    // Never shown, but a top-level window: it owns the device reports, and a box needs a real owner.
+    return CreateWindowA(kMeasureWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleA(nullptr),
                          nullptr);
 }
 
@@ -178,6 +179,8 @@ bool StartSession(const RecordingJob& job, const Song& song, HWND window) {
     OpenCapture(job, window);
     if (CreateWavFile(job) != WavOpen::opened) {
         StopCapture();
+        ReleaseMergeBuffer();
+        ReleaseStreamBuffers();
         return false;
     }
     const bool streamReady = OpenPlayback(job, song, window);

@@ -20,9 +20,6 @@ struct DelayRequest {
     std::uint16_t channels = 2;
 };
 
-// How long one measurement plays: the notes, half a second apart, and a last half second.
-inline constexpr double kMeasureSeconds = 3.0;
-
 // Plays the notes and records them, in a message loop of its own: `owner` is disabled meanwhile
 // and gets the device reports. Nothing when the pair could not play or record them (each
 // failing call has been reported).

@@ -11,7 +11,9 @@
 
 #include "RunHarness.h"
 #include "engine/PairDelays.h"
+#include "engine/win32/Capture.h"
 #include "engine/win32/DelayMeasure.h"
+#include "engine/win32/Playback.h"
 
 namespace solvena::testrun {
 namespace {
@@ -56,6 +58,13 @@ TEST_F(DelayMeasure, TheStudiosLatencyComesBackToATenthOfAMillisecond) {
         DestroyWindow(window);
         window = nullptr;
     }
+}
+
+TEST_F(DelayMeasure, ADeviceThatCannotStartIsReportedAndMeasuresNothing) {
+    SetUpRun("midiout Synth\nwavein Loop\nfail start 7\n");
+    EXPECT_FALSE(Measure(0));
+    ASSERT_EQ(boxes.size(), 1u) << "the failing call's report";
+    EXPECT_FALSE(engine::Capturing() || engine::Playing()) << "everything closed again";
 }
 
 TEST_F(DelayMeasure, JobsOnPairsOfDifferentDelaysLineUp) {
