@@ -154,7 +154,8 @@ std::vector<std::uint8_t> ReadTake(const std::string& path) {
     std::vector<std::uint8_t> file;
     HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return {};
-    file.resize(GetFileSize(handle, nullptr) == INVALID_FILE_SIZE ? 0 : GetFileSize(handle, nullptr));
+    const DWORD size = GetFileSize(handle, nullptr);
+    file.resize(size == INVALID_FILE_SIZE ? 0 : size);
     DWORD got = 0;
     const BOOL read = file.empty() || ReadFile(handle, file.data(), static_cast<DWORD>(file.size()), &got, nullptr);
     CloseHandle(handle);
@@ -166,9 +167,9 @@ std::vector<std::uint8_t> ReadTake(const std::string& path) {
     for (std::size_t at = 12; at + 8 <= file.size(); at += 8 + word(at + 4) + (word(at + 4) & 1)) {
         if (std::equal(file.begin() + static_cast<std::ptrdiff_t>(at), file.begin() + static_cast<std::ptrdiff_t>(at) + 4,
                        "data")) {
-            const std::size_t size = std::min<std::size_t>(word(at + 4), file.size() - at - 8);
+            const std::size_t length = std::min<std::size_t>(word(at + 4), file.size() - at - 8);
             return {file.begin() + static_cast<std::ptrdiff_t>(at) + 8,
-                    file.begin() + static_cast<std::ptrdiff_t>(at + 8 + size)};
+                    file.begin() + static_cast<std::ptrdiff_t>(at + 8 + length)};
         }
     }
     return {};
