@@ -15,6 +15,7 @@
 #include "engine/win32/Playback.h"
 #include "engine/win32/Prompts.h"
 #include "jobs/RecordingJob.h"
+#include "song/EventPrimitives.h"
 #include "song/SongLoader.h"
 
 namespace solvena::engine {
@@ -51,11 +52,8 @@ void Append(std::vector<std::uint8_t>& out, std::initializer_list<std::uint8_t> 
 }
 
 void AppendDelta(std::vector<std::uint8_t>& out, std::uint32_t delta) {
-    std::uint8_t bytes[4];
-    int n = 0;
-    do bytes[n++] = static_cast<std::uint8_t>(delta & 0x7F);
-    while ((delta >>= 7) != 0);
-    while (n-- > 0) out.push_back(static_cast<std::uint8_t>(bytes[n] | (n > 0 ? 0x80 : 0)));
+    std::uint8_t bytes[5];
+    out.insert(out.end(), bytes, bytes + WriteVarLen(delta, bytes));
 }
 
 // One quarter of silence, then a loud note on each of the next five quarters, then one more
