@@ -25,9 +25,9 @@ constexpr char kQuestion[] =
 constexpr char kNotRunText[] = "測定の音を鳴らせないか、録音できませんでした。\n遅れは記録していません。";
 constexpr char kNotKept[] = "\n遅れは記録していません。";
 
-std::string Formatted(const char* format, double a, double b = 0) {
-    char text[256];
-    std::snprintf(text, sizeof text, format, a, b);
+std::string Formatted(const char* format, double a, double b = 0, double c = 0, double d = 0) {
+    char text[512];
+    std::snprintf(text, sizeof text, format, a, b, c, d);
     return text;
 }
 
@@ -37,8 +37,15 @@ std::string ResultText(const DelayMeasurement& result) {
             return Formatted("音の遅れは %.1f ms でした。(5回のばらつき %.1f ms)\n"
                              "この組み合わせで録音するジョブは、この遅れの分だけ後ろからWAVファイルに録音します。",
                              result.delayMs, result.spreadMs);
+        case DelayVerdict::jittery:
+            // The device sounds each note up to half its spread early or late: that is how closely
+            // its stems meet the others'.
+            return Formatted("音の遅れは %.1f ms でした。(%.0f回の中央値。1回ごとのゆれ ±%.1f ms)\n"
+                             "この組み合わせで録音するジョブは、この遅れの分だけ後ろからWAVファイルに録音します。"
+                             "ほかのジョブとは ±%.1f ms の範囲でそろいます。",
+                             result.delayMs, result.heard, result.spreadMs / 2, result.spreadMs / 2);
         case DelayVerdict::notHeard:
-            return "測定の音が聞こえませんでした。(5回のうち " + std::to_string(result.heard) +
+            return "測定の音が聞こえませんでした。(" + std::to_string(result.notes) + "回のうち " + std::to_string(result.heard) +
                    " 回)\nMIDI OUTデバイスの音がWAVE INデバイスに届いているか確かめてください。" + kNotKept;
         case DelayVerdict::unsteady:
             return Formatted("測るたびに遅れが %.1f ms 違いました。(%.1f ms まで)", result.spreadMs, kMaxDelaySpreadMs) +
@@ -58,7 +65,7 @@ void OfferDelayMeasurement(std::uint32_t midiOut, std::uint32_t waveIn, const de
     const std::optional<DelayMeasurement> result = engine::MeasurePairDelay(request, mainWindow);
     if (!result) return Tell(kNotRunText);
     Tell(ResultText(*result));
-    if (result->verdict != DelayVerdict::measured) return;
+    if (result->verdict != DelayVerdict::measured && result->verdict != DelayVerdict::jittery) return;
     const std::string path = DelaysPath(startFolder.data());
     const auto micros = static_cast<std::uint32_t>(result->delayMs * 1000 + 0.5);
     if (!engine::KeepPairDelay(path, midiOut, waveIn, micros)) {

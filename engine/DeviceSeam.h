@@ -99,6 +99,9 @@ MmResult MidiStreamOpen(MidiStreamHandle* stream, std::uint32_t* device, WindowH
 // midiStreamProperty with MIDIPROP_SET | MIDIPROP_TIMEDIV.
 MmResult MidiStreamSetTimeDivision(MidiStreamHandle stream, std::uint32_t division);
 MmResult MidiStreamRestart(MidiStreamHandle stream);
+// How long the stream has played, in whole milliseconds, as its player counts (midiStreamPosition
+// in TIME_MS); an error when the device answers in another format.
+MmResult MidiStreamPositionMs(MidiStreamHandle stream, std::uint32_t* ms);
 MmResult MidiStreamPrepare(MidiStreamHandle stream, MidiHeader* header);
 MmResult MidiStreamOut(MidiStreamHandle stream, MidiHeader* header);
 MmResult MidiStreamUnprepare(MidiStreamHandle stream, MidiHeader* header);

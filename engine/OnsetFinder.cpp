@@ -63,7 +63,7 @@ std::optional<std::uint64_t> FindOnset(std::span<const std::uint8_t> pcm, const 
 }
 
 DelayMeasurement MeasureDelay(std::span<const std::uint8_t> pcm, const TakeFormat& format,
-                              std::span<const std::uint64_t> noteFrames) {
+                              std::span<const std::uint64_t> noteFrames, bool jitterAccepted) {
     DelayMeasurement result;
     std::vector<double> delays;
     for (std::size_t k = 0; k < noteFrames.size(); ++k) {
@@ -78,6 +78,7 @@ DelayMeasurement MeasureDelay(std::span<const std::uint8_t> pcm, const TakeForma
         if (onset) delays.push_back(static_cast<double>(*onset - from) * 1000.0 / format.rate);
     }
     result.heard = static_cast<int>(delays.size());
+    result.notes = static_cast<int>(noteFrames.size());
     if (delays.empty() || delays.size() < noteFrames.size()) return result;
     const auto [low, high] = std::minmax_element(delays.begin(), delays.end());
     result.spreadMs = *high - *low;
@@ -85,6 +86,12 @@ DelayMeasurement MeasureDelay(std::span<const std::uint8_t> pcm, const TakeForma
     for (double d : delays) sum += d;
     result.delayMs = sum / static_cast<double>(delays.size());
     result.verdict = result.spreadMs > kMaxDelaySpreadMs ? DelayVerdict::unsteady : DelayVerdict::measured;
+    if (result.verdict == DelayVerdict::unsteady && jitterAccepted && result.spreadMs <= kMaxJitterSpreadMs) {
+        result.verdict = DelayVerdict::jittery;
+        std::sort(delays.begin(), delays.end());
+        const std::size_t middle = delays.size() / 2;
+        result.delayMs = delays.size() % 2 ? delays[middle] : (delays[middle - 1] + delays[middle]) / 2;
+    }
     return result;
 }
 

@@ -45,4 +45,21 @@ std::uint64_t FrameAfter(std::uint64_t anchor, double seconds, std::uint32_t rat
     return anchor + static_cast<std::uint64_t>(std::llround(seconds * rate));
 }
 
+ClockReading LeastLagging(const ClockReading& kept, const ClockReading& next, std::uint32_t rate) {
+    if (rate == 0) return kept;
+    // Where each look puts the capture's first frame: the earlier one lags less.
+    const auto origin = [rate](const ClockReading& r) { return r.ms - static_cast<double>(r.count) * 1000.0 / rate; };
+    return origin(next) < origin(kept) ? next : kept;
+}
+
+std::optional<double> StreamStartMs(std::span<const ClockReading> readings) {
+    std::optional<double> start;
+    for (std::size_t i = 1; i < readings.size(); ++i) {
+        if (readings[i].count == readings[i - 1].count) continue;
+        const double at = readings[i].ms - static_cast<double>(readings[i].count);
+        if (!start || at < *start) start = at;
+    }
+    return start;
+}
+
 }  // namespace solvena

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "engine/StreamBuffers.h"
@@ -24,5 +25,23 @@ double StreamLengthSeconds(std::span<const StreamFill> fills, std::uint32_t divi
 // The frame `seconds` after frame `anchor` of a capture at `rate` frames per second, to the
 // nearest frame.
 std::uint64_t FrameAfter(std::uint64_t anchor, double seconds, std::uint32_t rate);
+
+// One look at a device's count (a capture's frames, a stream's milliseconds) and when it was
+// taken, in milliseconds of the program's fine clock.
+struct ClockReading {
+    double ms = 0;
+    std::uint64_t count = 0;
+};
+
+// Of two looks at a capture's frame count, the one that lags least behind the frames captured.
+// A driver hands frames over in steps and late by a time that changes from step to step, so
+// the count lags the capture by a varying amount; the least lagging look places the capture best.
+ClockReading LeastLagging(const ClockReading& kept, const ClockReading& next, std::uint32_t rate);
+
+// When a stream started, on the program's clock, from looks at its position in milliseconds
+// taken one after another: the moment the count changes, the stream has played exactly that
+// long. A look the system delayed only shows a later start, so the earliest counts. Nothing
+// when the count never changed.
+std::optional<double> StreamStartMs(std::span<const ClockReading> readings);
 
 }  // namespace solvena

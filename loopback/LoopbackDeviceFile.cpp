@@ -13,8 +13,8 @@ constexpr std::array<std::string_view, 10> kWaveInCalls{"caps",  "query",    "op
                                                         "start", "position", "reset", "unprepare", "close"};
 // The longest delay a line may ask for: ten minutes.
 constexpr std::uint32_t kMaxDelayMs = 600000;
-constexpr std::array<std::string_view, 8> kMidiOutCalls{"caps",    "open", "property",  "restart",
-                                                        "prepare", "out",  "unprepare", "close"};
+constexpr std::array<std::string_view, 9> kMidiOutCalls{"caps", "open",      "property", "restart", "position",
+                                                        "prepare", "out", "unprepare", "close"};
 
 enum class DeviceKind { none, midiOut, waveIn };
 

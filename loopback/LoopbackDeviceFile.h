@@ -39,8 +39,8 @@
 // per second = block align × rate, as a real driver refuses an inconsistent record.
 //
 // CALL names one call of the device's kind. WAVE IN: caps, query, open, prepare, add, start,
-// position, reset, unprepare, close. MIDI OUT: caps, open, property, restart, prepare, out, unprepare,
-// close. A failed caps call reports an empty name; a failed query answers CODE whatever the
+// position, reset, unprepare, close. MIDI OUT: caps, open, property, restart, position, prepare, out,
+// unprepare, close. A failed caps call reports an empty name; a failed query answers CODE whatever the
 // format. Useful codes: 2 bad device id, 4 allocated, 7 no memory, 32 bad format.
 //
 // Any other line, a property or fail line before the first device, a property line that the
@@ -49,7 +49,7 @@
 //
 // The seam's calls and the CALL that makes each fail (engine/DeviceSeam.h):
 //   MidiOutName caps · MidiStreamOpen open · MidiStreamSetTimeDivision property ·
-//   MidiStreamRestart restart · MidiStreamPrepare prepare · MidiStreamOut out ·
+//   MidiStreamRestart restart · MidiStreamPositionMs position · MidiStreamPrepare prepare · MidiStreamOut out ·
 //   MidiStreamUnprepare unprepare · MidiStreamClose close
 //   WaveInName caps · WaveInQuery query · WaveInOpen open · WaveInPrepare prepare · WaveInAdd add ·
 //   WaveInStart start · WaveInPosition position · WaveInReset reset · WaveInUnprepare unprepare ·

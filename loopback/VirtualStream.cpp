@@ -71,9 +71,15 @@ MmResult VirtualStream::SetDivision(std::uint32_t division) {
 void VirtualStream::Restart(double now, VirtualSynth& synth) {
     if (running_) return;
     running_ = true;
+    startedAt_ = now;
     timeline_.Start(now);
     lastDone_ = now;
     for (Queued& queued : queue_) Place(queued, now, synth);
+}
+
+std::uint32_t VirtualStream::PositionMs(double now) const {
+    if (!running_ || now <= startedAt_) return 0;
+    return static_cast<std::uint32_t>((now - startedAt_) * 1000);
 }
 
 MmResult VirtualStream::Prepare(MidiHeader* header) {

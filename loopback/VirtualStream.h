@@ -103,6 +103,8 @@ public:
     void Close(double now, VirtualSynth& synth);
 
     bool Running() const { return running_; }
+    // Whole milliseconds since the restart; 0 before it.
+    std::uint32_t PositionMs(double now) const;
     std::size_t QueuedCount() const { return queue_.size(); }
 
 private:
@@ -126,6 +128,7 @@ private:
     std::optional<std::uint32_t> stallAfter_;
     std::uint32_t placedCount_ = 0;
     bool running_ = false;
+    double startedAt_ = 0;
     StreamTimeline timeline_;
     double lastDone_ = 0;
     std::deque<Queued> queue_;

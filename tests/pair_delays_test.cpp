@@ -79,6 +79,38 @@ TEST(OnsetFinder, FiveNotesGiveTheirDelayUnlessOneIsMissingOrLate) {
     EXPECT_EQ(MeasureDelay(Take(format, 3.5, four), format, notes).verdict, DelayVerdict::notHeard);
 }
 
+// A synthesizer that sounds each note on its next output block: the second take's sixteen notes
+// keep their median delay when they stay within the jitter limit.
+TEST(OnsetFinder, AJitteringDeviceKeepsItsMedianDelay) {
+    const TakeFormat format{44100, 16, 2};
+    struct Case {
+        double jitterMs;  // the notes come 17 ms late plus 0, 1, ..., 15 sixteenths of this
+        bool accepted;
+        DelayVerdict verdict;
+        double delayMs;
+    } const cases[] = {
+        {6.0, true, DelayVerdict::jittery, 17.0 + 6.0 * 7.5 / 16},
+        {6.0, false, DelayVerdict::unsteady, 17.0 + 6.0 * 7.5 / 16},
+        {1.5, true, DelayVerdict::measured, 17.0 + 1.5 * 7.5 / 16},
+        {24.0, true, DelayVerdict::unsteady, 17.0 + 24.0 * 7.5 / 16},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.jitterMs);
+        std::vector<std::uint64_t> notes, clicks;
+        for (std::uint64_t k = 1; k <= 16; ++k) {
+            notes.push_back(k * 11025);
+            // Out of order, as the blocks fall: the median is not the middle note.
+            const double late = 17.0 + c.jitterMs * static_cast<double>((k * 7) % 16) / 16;
+            clicks.push_back(notes.back() + static_cast<std::uint64_t>(std::lround(late * 44.1)));
+        }
+        const DelayMeasurement result = MeasureDelay(Take(format, 4.5, clicks), format, notes, c.accepted);
+        EXPECT_EQ(result.verdict, c.verdict);
+        EXPECT_EQ(result.heard, 16);
+        EXPECT_NEAR(result.delayMs, c.delayMs, 0.05);
+        EXPECT_NEAR(result.spreadMs, c.jitterMs * 15 / 16, 0.05);
+    }
+}
+
 TEST(PairDelaysFile, ReadsPairsWithBlanksSkipsBadLinesAndReplacesOnePair) {
     const std::string text =
         "Sound Module A\tLine In (USB)\t5000\r\n"

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "engine/CaptureSpan.h"
@@ -45,6 +46,37 @@ TEST(RecordingStart, TheStartTickFallsAfterTheLeadInAtItsOwnTempos) {
         EXPECT_NEAR(StreamSecondsToTick(streamFills, 480, info.leadInTicks + 2160 - c.startTick), c.noteSeconds, 1e-12);
         // Frame 1000 of a 48 kHz capture was being captured as the stream started.
         EXPECT_EQ(FrameAfter(1000, start, 48000), 1000 + static_cast<std::uint64_t>(c.startSeconds * 48000 + 0.5));
+    }
+}
+
+TEST(RecordingStart, TheCaptureIsPlacedByItsLeastLaggingLook) {
+    // 48 kHz: 48 frames a millisecond. The second look put the first frame at 99.0 ms, the
+    // others at 100.0 ms and later.
+    const std::vector<ClockReading> looks = {{148.0, 2304}, {119.0, 960}, {130.5, 1440}, {160.0, 2880}};
+    ClockReading kept = looks.front();
+    for (const ClockReading& look : looks) kept = LeastLagging(kept, look, 48000);
+    EXPECT_EQ(kept.count, 960u);
+    EXPECT_EQ(LeastLagging(looks[0], looks[1], 0).count, 2304u) << "without a rate nothing is compared";
+}
+
+TEST(RecordingStart, AStreamStartedWhereItsCountChanged) {
+    struct Case {
+        const char* name;
+        std::vector<ClockReading> looks;  // (when, milliseconds played)
+        std::optional<double> start;
+    } const cases[] = {
+        {"the count moves each millisecond", {{500.20, 0}, {500.70, 0}, {501.01, 1}, {501.60, 1}, {502.03, 2}}, 500.01},
+        {"a look the system held up shows a later start", {{500.9, 0}, {504.6, 3}, {505.02, 5}}, 500.02},
+        {"a count that never moves tells nothing", {{500.0, 7}, {503.0, 7}}, std::nullopt},
+        {"one look tells nothing", {{500.0, 3}}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::optional<double> start = StreamStartMs(c.looks);
+        ASSERT_EQ(start.has_value(), c.start.has_value());
+        if (start) {
+            EXPECT_NEAR(*start, *c.start, 1e-9);
+        }
     }
 }
 

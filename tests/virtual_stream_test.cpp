@@ -55,6 +55,17 @@ TEST(VirtualStream, RecordTimesFollowDivisionAndTempo) {
     for (std::uint32_t smpte : {0x8000u, 0xE728u, 0x10000u}) EXPECT_FALSE(timeline.SetDivision(smpte)) << smpte;
 }
 
+// The position counts whole milliseconds from the restart, as a stream player's clock does: the
+// moment it moves is where the run places the stream's start.
+TEST(VirtualStream, ThePositionCountsWholeMillisecondsFromTheRestart) {
+    VirtualSynth synth;
+    VirtualStream stream(1);
+    EXPECT_EQ(stream.PositionMs(5.0), 0u) << "paused";
+    stream.Restart(10.0, synth);
+    const std::pair<double, std::uint32_t> cases[] = {{9.5, 0}, {10.0, 0}, {10.0009, 0}, {10.0011, 1}, {12.3456, 2345}};
+    for (const auto& [now, ms] : cases) EXPECT_EQ(stream.PositionMs(now), ms) << now;
+}
+
 TEST(VirtualStream, ABufferPlacedLateStartsAtOnceAndKeepsItsSpacing) {
     // The first buffer ends at 1.0; the second's records are 0.5 s after it and 0.25 s apart.
     const std::pair<double, double> cases[] = {{1.2, 1.5}, {1.5, 1.5}, {2.0, 2.0}, {9.0, 9.0}};  // now, first time

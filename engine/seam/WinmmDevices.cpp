@@ -114,6 +114,17 @@ MmResult MidiStreamSetTimeDivision(MidiStreamHandle stream, std::uint32_t divisi
 
 MmResult MidiStreamRestart(MidiStreamHandle stream) { return midiStreamRestart(StreamOf(stream)); }
 
+MmResult MidiStreamPositionMs(MidiStreamHandle stream, std::uint32_t* ms) {
+    if (!ms) return kMmInvalidParam;
+    MMTIME time{};
+    time.wType = TIME_MS;
+    const MMRESULT result = midiStreamPosition(StreamOf(stream), &time, sizeof time);
+    if (result != MMSYSERR_NOERROR) return result;
+    if (time.wType != TIME_MS) return kMmError;
+    *ms = time.u.ms;
+    return kMmNoError;
+}
+
 MmResult MidiStreamPrepare(MidiStreamHandle stream, MidiHeader* header) {
     return midiOutPrepareHeader(OutOf(stream), HdrOf(header), sizeof(MIDIHDR));
 }

@@ -1,6 +1,8 @@
 // Waiting, after waveInStart, until the device delivers: some devices start seconds late, and
 // the music may only start once the capture hears it. The wait runs from a window timer, so the
-// window stays responsive; each look at the device takes at most kEdgeSpinMs.
+// window stays responsive: a look at the device takes at most kEdgeSpinMs, or kStepSpinMs at the
+// end. Once frames arrive, the looks go on until they have seen the count move kEdgesWanted
+// times, and the one that lags least behind the capture places it.
 #pragma once
 
 #include <windows.h>
@@ -14,10 +16,20 @@ constexpr UINT kCaptureWaitPeriodMs = 10;
 constexpr ULONGLONG kCaptureWaitLimitMs = 5000;
 // Each look waits this long at most for the device's count to move.
 constexpr double kEdgeSpinMs = 2.0;
+// Looks after the first delivery: a driver's hand-over lags by a few milliseconds more or less
+// at every step, and a dozen steps show its least lag.
+constexpr double kAnchorSettleMs = 120.0;
+// After that, looks that wait up to a whole step of the driver's count for it to move, until
+// this many looks have seen it move (or that many looks have been made).
+constexpr double kStepSpinMs = 20.0;
+constexpr int kEdgesWanted = 8;
+constexpr int kMaxLongLooks = 16;
+// After the stream's start, how long its position is watched for a change.
+constexpr double kStreamEdgeSpinMs = 4.0;
 
 enum class CaptureWaitState {
-    waiting,          // nothing delivered yet
-    delivering,       // frames arrive; `anchor` is the frame being captured now
+    waiting,          // nothing delivered yet, or the looks at the count go on
+    delivering,       // frames arrive; `anchor` was being captured at `anchorMs`
     positionUnknown,  // the device cannot tell its position: record from the capture's start
     nothingDelivered, // the time is up
 };
@@ -27,20 +39,24 @@ struct CaptureWait {
     std::uint64_t anchor = 0;
     double anchorMs = 0;     // when, on CaptureClockMs
     ULONGLONG waitedMs = 0;  // since the start
-    bool edge = false;       // the anchor was taken the moment the count moved
+    ULONGLONG firstFrameMs = 0;  // from the start to the first delivery
 };
 
 // A fine clock in milliseconds, for the time between the anchor and the music's start.
 double CaptureClockMs();
 
-// The capture has just been started.
-void BeginCaptureWait();
-// The capture's frame that sounds the stream's tick `leadInSeconds` in, for a stream started
-// (its restart called) at `calledMs` after the wait ended delivering.
-std::uint64_t StartTickFrame(const CaptureWait& wait, double calledMs, double leadInSeconds, std::uint32_t rate);
+// The capture has just been started, at `rate` frames per second.
+void BeginCaptureWait(std::uint32_t rate);
+// The capture's frame that sounds the stream's tick `leadInSeconds` in, for a stream that
+// started at `startedMs` (see StreamStartedMs) after the wait ended delivering.
+std::uint64_t StartTickFrame(const CaptureWait& wait, double startedMs, double leadInSeconds, std::uint32_t rate);
 
 // One look at the device; a result other than `waiting` ends the wait, and the caller starts
-// the music at once, so that the anchor still holds.
+// the music at once.
 CaptureWait PollCaptureWait();
+
+// When the stream that was just started (its restart called at `calledMs`) began to play, as its
+// own position tells; `calledMs` when the position does not move or cannot be read.
+double StreamStartedMs(double calledMs);
 
 }  // namespace solvena::engine

@@ -31,11 +31,20 @@ constexpr UINT kTailMs = 300;
 // The capture's own wait, the notes and a margin: a driver that stops answering ends it here.
 constexpr UINT kLimitMs = static_cast<UINT>(kCaptureWaitLimitMs) + 10000;
 
-constexpr int kNotes = 5;
 constexpr std::uint32_t kDivision = 480;     // a quarter: half a second at the stream's 120 bpm
 constexpr std::uint8_t kClickNote = 75;      // claves: short, with a sharp attack on every module
 constexpr std::uint8_t kDrumChannel = 0x09;  // channel 10
 constexpr std::uint32_t kNoteTicks = 60;
+
+// A take: so many notes, so many ticks apart. A device whose five notes jitter is measured
+// again with more, closer together.
+struct TakePlan {
+    int notes = 0;
+    std::uint32_t spacing = 0;
+    bool jitterAccepted = false;
+};
+constexpr TakePlan kSteadyTake{5, kDivision, false};
+constexpr TakePlan kJitterTake{16, kDivision / 2, true};
 
 enum class Phase { waiting, playing, tail, done };
 
@@ -56,19 +65,19 @@ void AppendDelta(std::vector<std::uint8_t>& out, std::uint32_t delta) {
     out.insert(out.end(), bytes, bytes + WriteVarLen(delta, bytes));
 }
 
-// One quarter of silence, then a loud note on each of the next five quarters, then one more
-// quarter for the last note's window.
-std::vector<std::uint8_t> ClickSong() {
+// One spacing of silence, then a loud note after each of the next spacings, then one more
+// spacing for the last note's window.
+std::vector<std::uint8_t> ClickSong(const TakePlan& plan) {
     std::vector<std::uint8_t> track;
     std::uint32_t at = 0;
-    for (int k = 1; k <= kNotes; ++k) {
-        AppendDelta(track, k * kDivision - at);
+    for (int k = 1; k <= plan.notes; ++k) {
+        AppendDelta(track, k * plan.spacing - at);
         Append(track, {static_cast<std::uint8_t>(0x90 | kDrumChannel), kClickNote, 127});
         AppendDelta(track, kNoteTicks);
         Append(track, {static_cast<std::uint8_t>(0x80 | kDrumChannel), kClickNote, 0});
-        at = k * kDivision + kNoteTicks;
+        at = k * plan.spacing + kNoteTicks;
     }
-    AppendDelta(track, (kNotes + 1) * kDivision - at);
+    AppendDelta(track, (plan.notes + 1) * plan.spacing - at);
     Append(track, {0xFF, 0x2F, 0x00});
     std::vector<std::uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, kDivision >> 8, kDivision & 0xFF,
                                       'M', 'T', 'r', 'k'};
@@ -93,7 +102,7 @@ void OnWaitTimer(HWND window) {
     if (wait.state != CaptureWaitState::delivering) return End(window, false);
     const double calledMs = CaptureClockMs();
     if (!StartPlayback(window)) return End(window, false);
-    RecordCaptureFrom(StartTickFrame(wait, calledMs, session.leadInSeconds, session.rate));
+    RecordCaptureFrom(StartTickFrame(wait, StreamStartedMs(calledMs), session.leadInSeconds, session.rate));
     session.phase = Phase::playing;
 }
 
@@ -188,7 +197,7 @@ bool StartSession(const RecordingJob& job, const Song& song, HWND window) {
         StopCapture();
         return false;
     }
-    BeginCaptureWait();
+    BeginCaptureWait(static_cast<std::uint32_t>(job.sampleRate));
     SetTimer(window, kWaitTimer, kCaptureWaitPeriodMs, nullptr);
     SetTimer(window, kLimitTimer, kLimitMs, nullptr);
     session.phase = Phase::waiting;
@@ -210,16 +219,16 @@ void RunSession(HWND window) {
     }
 }
 
-}  // namespace
 
-std::optional<DelayMeasurement> MeasurePairDelay(const DelayRequest& request, HWND owner) {
+// Plays and records one take and finds its notes; nothing when it could not run.
+std::optional<DelayMeasurement> MeasureTake(const DelayRequest& request, HWND owner, const TakePlan& plan) {
     RecordingJob job;
     job.midiOutDevice = static_cast<std::int32_t>(request.midiOut);
     job.waveInDevice = static_cast<std::int32_t>(request.waveIn);
     job.sampleRate = static_cast<std::int32_t>(request.rate);
     job.bitsPerSample = request.bitsPerSample;
     job.channels = request.channels;
-    job.endTick = static_cast<std::int32_t>((kNotes + 1) * kDivision);
+    job.endTick = static_cast<std::int32_t>((plan.notes + 1) * plan.spacing);
     job.trackEnabled[0] = 1;
     const std::string wavPath = TempWavPath();
     if (wavPath.empty() || wavPath.size() >= job.wavPath.size()) return std::nullopt;
@@ -228,7 +237,7 @@ std::optional<DelayMeasurement> MeasurePairDelay(const DelayRequest& request, HW
     // A table of its own: the song on the track page keeps its bytes.
     Song song;
     auto tracks = std::make_unique<TrackTable>();
-    const JobStreamInfo stream = LoadSongFromBytes(ClickSong(), song, *tracks)
+    const JobStreamInfo stream = LoadSongFromBytes(ClickSong(plan), song, *tracks)
                                      ? BuildJobStream(song, *tracks, job.startTick, job.endTick, job.trackEnabled)
                                      : JobStreamInfo{};
     ReleaseTrackBuffers(*tracks);
@@ -252,11 +261,20 @@ std::optional<DelayMeasurement> MeasurePairDelay(const DelayRequest& request, HW
     std::optional<DelayMeasurement> result;
     if (session.recorded) {
         std::vector<std::uint64_t> noteFrames;
-        for (int k = 1; k <= kNotes; ++k) noteFrames.push_back(FrameAfter(0, 0.5 * k, request.rate));
+        const double spacingSeconds = 0.5 * plan.spacing / kDivision;
+        for (int k = 1; k <= plan.notes; ++k) noteFrames.push_back(FrameAfter(0, spacingSeconds * k, request.rate));
         result = MeasureDelay(ReadTake(wavPath), TakeFormat{request.rate, request.bitsPerSample, request.channels},
-                              noteFrames);
+                              noteFrames, plan.jitterAccepted);
     }
     DeleteFileA(wavPath.c_str());
+    return result;
+}
+
+}  // namespace
+
+std::optional<DelayMeasurement> MeasurePairDelay(const DelayRequest& request, HWND owner) {
+    std::optional<DelayMeasurement> result = MeasureTake(request, owner, kSteadyTake);
+    if (result && result->verdict == DelayVerdict::unsteady) result = MeasureTake(request, owner, kJitterTake);
     return result;
 }
 

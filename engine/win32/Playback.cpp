@@ -82,6 +82,10 @@ bool StartPlayback(HWND window) {
     return Reported(window, ReportCall::streamRestart, devices::MidiStreamRestart(midiStream));
 }
 
+bool PlaybackPositionMs(std::uint32_t* ms) {
+    return playing && devices::MidiStreamPositionMs(midiStream, ms) == devices::kMmNoError;
+}
+
 StreamProgress OnStreamPosition(LPARAM header) {
     if (!playing || !IsStreamHeader(header)) return StreamProgress::ignored;
     ++callbacksReceived;

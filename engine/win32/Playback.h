@@ -16,6 +16,8 @@ namespace solvena::engine {
 bool OpenPlayback(const RecordingJob& job, const Song& song, HWND window);
 // Starts the paused stream (reported); false when it does not run.
 bool StartPlayback(HWND window);
+// How long the stream has played, as its device counts; false when it cannot tell.
+bool PlaybackPositionMs(std::uint32_t* ms);
 
 enum class StreamProgress {
     playing,

@@ -265,7 +265,7 @@ JobStart StartJob(HWND window) {
         SkipFailedJob(streamReady ? JobFailure::captureNotStarted : JobFailure::playbackFailed);
         return JobStart::skipped;
     }
-    BeginCaptureWait();
+    BeginCaptureWait(static_cast<std::uint32_t>(job.sampleRate));
     SetTimer(window, kCaptureWaitTimer, kCaptureWaitPeriodMs, nullptr);
     return JobStart::recording;
 }
@@ -335,11 +335,13 @@ void StartMusic(HWND window, const CaptureWait& wait) {
         AbandonCurrentJob(window, JobFailure::playbackFailed);
         return;
     }
+    // The player may begin a little after the call, and its own count says when.
+    const double startedMs = StreamStartedMs(calledMs);
     // The pair's measured delay: what the module sounds at the start tick reaches the capture then.
     const double delay = PairDelaySeconds(CurrentJob());
     const auto rate = static_cast<std::uint32_t>(CurrentJob().sampleRate);
     if (wait.state == CaptureWaitState::delivering) {
-        RecordCaptureFrom(StartTickFrame(wait, calledMs, leadInSeconds + delay, rate));
+        RecordCaptureFrom(StartTickFrame(wait, startedMs, leadInSeconds + delay, rate));
     } else {
         // A device that cannot tell its position is recorded from its first frame.
         RecordCaptureFrom(FrameAfter(0, delay, rate));

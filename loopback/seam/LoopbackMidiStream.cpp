@@ -64,6 +64,15 @@ MmResult MidiStreamRestart(MidiStreamHandle stream) {
     return result;
 }
 
+MmResult MidiStreamPositionMs(MidiStreamHandle stream, std::uint32_t* ms) {
+    if (!ms) return kMmInvalidParam;
+    const double now = StudioNow();
+    return OnStream(stream, "position", [ms, now](Studio&, OpenStream& open) {
+        *ms = open.stream.PositionMs(now);
+        return kMmNoError;
+    });
+}
+
 MmResult MidiStreamPrepare(MidiStreamHandle stream, MidiHeader* header) {
     return OnStream(stream, "prepare", [header](Studio&, OpenStream&) { return VirtualStream::Prepare(header); });
 }

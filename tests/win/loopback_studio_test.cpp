@@ -263,7 +263,7 @@ TEST_F(LoopbackStudio, UnknownDevicesFormatsAndHandlesAreRefused) {
 TEST(LoopbackStudioFailures, EachCallAnswersItsInjectedCodeAndChangesNothing) {
     Receiver receiver;
     const std::pair<std::string, bool> rows[] = {
-        {"open", true},  {"property", true}, {"restart", true}, {"prepare", true},   {"unprepare", true},
+        {"open", true},  {"property", true}, {"restart", true}, {"position", true}, {"prepare", true},   {"unprepare", true},
         {"out", true},   {"close", true},    {"open", false},   {"prepare", false},  {"add", false},
         {"start", false}, {"reset", false},  {"unprepare", false}, {"close", false},
     };
@@ -284,6 +284,7 @@ TEST(LoopbackStudioFailures, EachCallAnswersItsInjectedCodeAndChangesNothing) {
             {"open", [&] { return MidiStreamOpen(&handle, &device, receiver.window); }},
             {"property", [&] { return MidiStreamSetTimeDivision(handle, 480); }},
             {"restart", [&] { return MidiStreamRestart(handle); }},
+            {"position", [&] { std::uint32_t ms = 0; return MidiStreamPositionMs(handle, &ms); }},
             {"prepare", [&] { return std::max(MidiStreamPrepare(handle, &a.header), MidiStreamPrepare(handle, &b.header)); }},
             {"unprepare", [&] { return MidiStreamUnprepare(handle, &b.header); }},
             {"out", [&] { return MidiStreamOut(handle, &a.header); }},

@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
     engine::RecordCaptureFrom(0);
     engine::RecordCaptureUntil(frames);
     engine::StartCapture();
-    engine::BeginCaptureWait();
+    engine::BeginCaptureWait(request.rate);
     engine::CaptureWait wait;
     while ((wait = engine::PollCaptureWait()).state == engine::CaptureWaitState::waiting) PumpFor(engine::kCaptureWaitPeriodMs);
     if (wait.state == engine::CaptureWaitState::nothingDelivered) {
@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
     } else if (wait.state == engine::CaptureWaitState::positionUnknown) {
         std::printf("wavein %d cannot tell its position\n", device);
     } else {
-        std::printf("first frame %llu ms after the start\n", static_cast<unsigned long long>(wait.waitedMs));
+        std::printf("first frame %llu ms after the start\n", static_cast<unsigned long long>(wait.firstFrameMs));
     }
     // A device that stops delivering gets as long again as the recording itself.
     const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(request.seconds * 2000) + 1000;
