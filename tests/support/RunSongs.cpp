@@ -152,4 +152,39 @@ ByteVec PartsSong(int bars) {
     return file.Bytes();
 }
 
+ByteVec StemsSong(int bars) {
+    constexpr std::uint32_t kBar = 1920;
+    const std::uint32_t end = static_cast<std::uint32_t>(bars) * kBar;
+    TrackBuilder conductor;
+    conductor.TimeSignature(0, 4, 2).Tempo(0, 500000).Tempo(2 * kBar, 666667).Tempo(2 * kBar, 400000);
+    conductor.EndOfTrack(end > 4 * kBar ? end - 4 * kBar : 0);
+    SmfBuilder file(1, 4, 480);
+    file.Track(conductor);
+    constexpr int kExtraControllers[] = {2, 12, 40};
+    for (std::uint8_t part = 0; part < 3; ++part) {
+        const auto status = [part](std::uint8_t kind) { return static_cast<std::uint8_t>(kind | part); };
+        TrackBuilder track;
+        if (part == 0) track.Event(0, {0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7});
+        track.Event(0, {status(0xC0), 115}).Event(0, {status(0xB0), 91, 0}).Event(0, {status(0xB0), 93, 0});
+        // Controllers no General MIDI instrument answers to: they lengthen the lead-in only.
+        for (int c = 0; c < kExtraControllers[part]; ++c) {
+            track.Event(0, {status(0xB0), static_cast<std::uint8_t>(c < 20 ? 102 + c % 18 : 20 + c % 12),
+                            static_cast<std::uint8_t>(c)});
+        }
+        const auto note = static_cast<std::uint8_t>(67 + 5 * part);
+        std::uint32_t at = 0;
+        for (std::uint32_t on = 0; on < end; on += 240) {
+            if (part == 0 && at < 3 * kBar && on >= 3 * kBar) {
+                track.Event(3 * kBar - at, {status(0xC0), 13});
+                at = 3 * kBar;
+            }
+            track.Event(on - at, {status(0x90), note, 120}).Event(30, {status(0x80), note, 0});
+            at = on + 30;
+        }
+        track.EndOfTrack(end > at ? end - at : 0);
+        file.Track(track);
+    }
+    return file.Bytes();
+}
+
 }  // namespace solvena::test

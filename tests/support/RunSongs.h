@@ -51,4 +51,11 @@ ByteVec ManyTrackSong(int count);
 // controllers, track 2 one more at tick 1000: every selection has its own lead-in.
 ByteVec PartsSong(int bars);
 
+// A song in parts for a General MIDI synthesizer: division 480, 4/4, 120 beats per minute, 90
+// from bar 2, 150 from bar 4, and three tracks on channels 1 to 3 that each play one short note
+// on every eighth. Track 1 begins with a GM System On message; every track sets its program
+// (woodblock) and its controllers (reverb and chorus off, then 2, 12 or 40 more: each track has
+// its own lead-in), and track 1 changes its program at bar 3 (xylophone).
+ByteVec StemsSong(int bars);
+
 }  // namespace solvena::test

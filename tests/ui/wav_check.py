@@ -13,6 +13,12 @@
                                                  each note-on of the tracks TRACKS ("0,2") at or after tick
                                                  START against the frame it must sound on when the WAV's
                                                  first frame is tick START (by those tracks' tempo records)
+    wav_check.py --out RESULT timing WAV MIDI START TRACKS
+                                                 each note-on of the tracks TRACKS at or after tick START
+                                                 found near its time (the WAV's first frame is tick START):
+                                                 how many were heard, and the line through their delays
+                                                 (offset at the start tick, drift), their mean and
+                                                 their spread
     wav_check.py --out RESULT lost REPORT        frames the loopback devices lost (their report file)
     wav_check.py --out RESULT same FILE FILE     whether two files hold the same bytes
     wav_check.py --out RESULT levels WAV         peak in dBFS over every sample, and samples at full scale
@@ -202,6 +208,56 @@ def detect_onsets(values, rate, threshold=0.002, quiet_seconds=0.01):
     return found
 
 
+def note_onset(values, rate, at, before=0.05, after=0.12, share=0.1):
+    """The onset of the note sounding near frame `at`: the window's peak, walked back to where the
+    level last stood below `share` of that peak. None when the window is silent (-60 dBFS)."""
+    lo, hi = max(0, int(at - before * rate)), min(len(values), int(at + after * rate))
+    if hi <= lo:
+        return None
+    peak_index = max(range(lo, hi), key=lambda i: abs(values[i]))
+    peak = abs(values[peak_index])
+    if peak < 0.001:
+        return None
+    onset = peak_index
+    while onset > lo and abs(values[onset - 1]) >= share * peak:
+        onset -= 1
+    # Walk on through the note's own zero crossings: the level stays low for under a millisecond.
+    gap = int(0.001 * rate)
+    while onset > lo:
+        earlier = [i for i in range(max(lo, onset - gap), onset) if abs(values[i]) >= share * peak]
+        if not earlier:
+            break
+        onset = earlier[0]
+        while onset > lo and abs(values[onset - 1]) >= share * peak:
+            onset -= 1
+    return onset
+
+
+def timing(values, rate, expected):
+    """Delays in ms of the notes at the expected frames, and the least-squares line through them
+    against the note's time: offset at frame 0, drift in ppm and the largest distance from it."""
+    points = []
+    for _, frame in expected:
+        onset = note_onset(values, rate, frame)
+        if onset is not None:
+            points.append((frame / rate, (onset - frame) * 1000.0 / rate))
+    out = {"expected": len(expected), "heard": len(points)}
+    if len(points) >= 2:
+        n = len(points)
+        mt = sum(t for t, _ in points) / n
+        md = sum(d for _, d in points) / n
+        stt = sum((t - mt) ** 2 for t, _ in points)
+        slope = sum((t - mt) * (d - md) for t, d in points) / stt if stt else 0.0
+        offset = md - slope * mt
+        residuals = [d - (offset + slope * t) for t, d in points]
+        delays = sorted(d for _, d in points)
+        out.update(offset_ms="%.3f" % offset, drift_ppm="%.1f" % (slope * 1000.0), mean_ms="%.3f" % md,
+                   spread_ms="%.3f" % (delays[-1] - delays[0]),
+                   median_ms="%.3f" % delays[n // 2], max_residual_ms="%.3f" % max(abs(r) for r in residuals),
+                   first_ms="%.3f" % points[0][1], delays=",".join("%.2f" % d for _, d in points))
+    return out
+
+
 def tone_frequency(values, rate):
     """Rising zero crossings, interpolated, over the whole recording."""
     crossings = []
@@ -267,6 +323,10 @@ def main(argv):
                 worst = max(range(len(errors)), key=lambda i: abs(errors[i]))
                 result.update(maxerror_frames=abs(errors[worst]), worst_tick=expected[worst][0],
                               notes=",".join("%d:%d" % (tick, f) for (tick, _), f in zip(expected, found)))
+        elif command == "timing":
+            values, rate = samples(args[0])
+            expected = note_frames(args[1], int(args[2]), [int(n) for n in args[3].split(",")], rate)
+            result.update(timing(values, rate, expected))
         elif command == "lost":
             # Lines "wavein N lost FRAMES", one per capture the devices closed.
             lines = [line.split() for line in open(args[0]).read().splitlines() if line.strip()]

@@ -35,6 +35,11 @@ bool TakeValue(const char* arg, const char* name, std::string* value) {
 
 const Options& CurrentOptions() { return options; }
 
+std::string ProductExe() {
+    const std::size_t folderEnd = options.programExe.find_last_of("\\/");
+    return (folderEnd == std::string::npos ? std::string() : options.programExe.substr(0, folderEnd + 1)) + "solvena.exe";
+}
+
 bool ParseOptions(int& argc, char** argv) {
     std::string build = BuildFolder();
     options.programExe = build + "\\app\\solvena-loopback.exe";

@@ -15,6 +15,8 @@ struct Options {
 };
 
 const Options& CurrentOptions();
+// The product build, built beside the loopback build.
+std::string ProductExe();
 // Takes --program=, --runs=, --shots=, --source=, --demo= and --package= out of argv; the defaults are
 // relative to this driver (build/<preset>/tools/uidriver/): ../../app/solvena-loopback.exe, ../../ui-runs,
 // ../../screenshots, ../../../.. (the source tree) and demo\ in the runs folder; no package.

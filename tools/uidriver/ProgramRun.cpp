@@ -49,8 +49,10 @@ bool ProgramRun::Start(const std::string& name, const ProgramSetup& setup, const
     CreateDirectoryA(folder_.c_str(), nullptr);
     // Whatever an earlier run left here must not count for this one.
     RemoveFolderContents(folder_);
-    std::string exe = folder_ + "\\" + (exeName.empty() ? std::string("solvena-loopback.exe") : exeName);
-    if (!CopyFileA(options.programExe.c_str(), exe.c_str(), FALSE)) {
+    const std::string program = setup.product ? ProductExe() : options.programExe;
+    const std::string defaultName = setup.product ? "solvena.exe" : "solvena-loopback.exe";
+    std::string exe = folder_ + "\\" + (exeName.empty() ? defaultName : exeName);
+    if (!CopyFileA(program.c_str(), exe.c_str(), FALSE)) {
         *error = LastError("copying the program");
         return false;
     }

@@ -13,6 +13,7 @@ namespace uidriver {
 struct ProgramSetup {
     std::optional<std::string> generalIni;       // bytes of general.ini; no file without them
     std::optional<std::string> loopbackDevices;  // bytes of loopback-devices.txt; likewise
+    bool product = false;  // the product build (real devices) instead of the loopback build
 };
 
 class ProgramRun {
@@ -30,6 +31,7 @@ public:
     bool StartInPlace(const std::string& exe, const std::string& workingFolder, std::string* error);
 
     HANDLE process() const { return info_.hProcess; }
+    HANDLE thread() const { return info_.hThread; }  // its first thread: the user-interface thread
     DWORD processId() const { return info_.dwProcessId; }
     HWND mainWindow() const { return main_; }
     HWND jobStackWindow() const { return jobStack_; }

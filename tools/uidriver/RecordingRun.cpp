@@ -59,6 +59,20 @@ std::string RecordingRun::PutList(const std::string& name, const std::vector<sol
     return Put(name, solvena::WriteJobList(jobs));
 }
 
+std::optional<SeenMessageBox> RecordingRun::CheckDevicesForTheOffer() {
+    if (!ShowPage(2)) return std::nullopt;
+    std::optional<SeenMessageBox> box = ClickForMessageBox(Control("deviceCheckButton"));
+    if (!box) {
+        ADD_FAILURE() << "the check showed nothing";
+        return std::nullopt;
+    }
+    EXPECT_EQ(box->text, AnsiText("この設定で録音が可能です。"));
+    if (!AnswerMessageBox(*box, IDOK)) return std::nullopt;
+    std::optional<SeenMessageBox> offer = WaitForMessageBox(Run().processId(), 5000);
+    if (!offer) ADD_FAILURE() << "no offer to measure";
+    return offer;
+}
+
 ::testing::AssertionResult RecordingRun::OpenSong(const std::string& path) {
     if (!Click(Control("openButton"))) return ::testing::AssertionFailure() << "the open button";
     auto dialog = WaitForFileDialog(Run().processId(), 10000);

@@ -49,6 +49,10 @@ protected:
     RunLog RecordAndFollow(DWORD timeoutMs, const std::function<int(const SeenMessageBox&)>& answer = {},
                            bool leaveReportOpen = false);
 
+    // The device page's check button, its good result answered: the offer to measure the delay
+    // that follows it, still open; nothing (and a failure) otherwise.
+    std::optional<SeenMessageBox> CheckDevicesForTheOffer();
+
     HWND JobList() const;
     std::vector<int> RowIcons();
     std::vector<std::vector<AnsiText>> Rows();

@@ -28,6 +28,12 @@ std::string TestName(char separator) {
     return ::testing::AssertionSuccess();
 }
 
+std::string Scenario::FolderOfThisRun() {
+    char full[MAX_PATH] = {};
+    GetFullPathNameA((CurrentOptions().runsFolder + "\\" + TestName('.')).c_str(), MAX_PATH, full, nullptr);
+    return full;
+}
+
 HWND Scenario::Control(const std::string& name) {
     auto it = match_.found.find(name);
     if (it == match_.found.end()) {

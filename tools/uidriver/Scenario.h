@@ -22,6 +22,9 @@ protected:
     // Starts the program with these files beside it (under `exeName` when given).
     ::testing::AssertionResult Launch(const ProgramSetup& setup, const std::string& exeName = {});
 
+    // The full path of the folder Launch starts this test's copy of the program in.
+    static std::string FolderOfThisRun();
+
     HWND Main() const { return run_.mainWindow(); }
     HWND JobStack() const { return run_.jobStackWindow(); }
     HANDLE Process() const { return run_.process(); }

@@ -23,14 +23,8 @@ class DelayScenario : public RecordingRun {};
 
 TEST_F(DelayScenario, MeasuredAfterTheDeviceCheckAndTakenOutOfTheNextJob) {
     ASSERT_TRUE(Launch({std::nullopt, "midiout Late Synth\n  latency 17\nwavein Virtual Loop\n  startdelay 200-600\n"}));
-    ASSERT_TRUE(ShowPage(2));
-    std::optional<SeenMessageBox> box = ClickForMessageBox(Control("deviceCheckButton"));
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box->text, AnsiText("この設定で録音が可能です。"));
-    ASSERT_TRUE(AnswerMessageBox(*box, IDOK));
-
-    std::optional<SeenMessageBox> question = WaitForMessageBox(Run().processId(), 5000);
-    ASSERT_TRUE(question) << "no offer to measure";
+    std::optional<SeenMessageBox> question = CheckDevicesForTheOffer();
+    ASSERT_TRUE(question);
     EXPECT_EQ(question->caption, AnsiText("デバイスチェック"));
     EXPECT_EQ(question->buttons, (std::vector<int>{IDYES, IDNO}));
     EXPECT_NE(question->text.bytes.find(AnsiText("短い音が5回鳴ります").bytes), std::string::npos);

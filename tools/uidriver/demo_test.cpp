@@ -1,7 +1,8 @@
-// The demo: the bundled demo song recorded to a WAV file through the program's own windows, with
-// the test build's virtual devices: open, choose tracks, set bars, stack, 録音, wait for the
-// finish. Its song, WAV file and a picture of every step stay in the demo folder (--demo=),
-// which `scripts/run demo` sets to build/demo.
+// The demo: the bundled demo song recorded to a WAV file through the program's own windows: open,
+// choose tracks, set bars, stack, 録音, wait for the finish. On the test chain (SOLVENA_CHAIN_FIFO
+// set, as `scripts/run demo` does) the product build records a General MIDI synthesizer; without
+// it the test build records its virtual devices. Its song, WAV file and a picture of every step
+// stay in the demo folder (--demo=), which `scripts/run demo` sets to build/demo.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <sstream>
 #include <string>
 
+#include "ChainDevices.h"
 #include "CommonControls.h"
 #include "Input.h"
 #include "Options.h"
@@ -48,10 +50,17 @@ TEST_F(Demo, RecordsTheDemoSong) {
     const std::string wav = folder_ + "\\demo.wav";
     ASSERT_TRUE(CopyFileA((source + "demo.mid").c_str(), song.c_str(), FALSE)) << "the demo song";
     DeleteFileA(wav.c_str());
-    const std::string devices = ReadFile(source + "loopback-devices.txt");
-    ASSERT_FALSE(devices.empty());
-    // Start in the demo folder, with the virtual devices chosen by name.
-    ASSERT_TRUE(Launch({CrLfLines({(folder_ + "\\").c_str(), "Loopback Capture", "Loopback Synth"}), devices}));
+    // Start in the demo folder, with the devices chosen by name.
+    ProgramSetup setup;
+    if (ChainIsUp()) {
+        setup.product = true;
+        setup.generalIni = CrLfLines({(folder_ + "\\").c_str(), kChainWaveIn, kChainMidiOut});
+    } else {
+        setup.loopbackDevices = ReadFile(source + "loopback-devices.txt");
+        ASSERT_FALSE(setup.loopbackDevices->empty());
+        setup.generalIni = CrLfLines({(folder_ + "\\").c_str(), "Loopback Capture", "Loopback Synth"});
+    }
+    ASSERT_TRUE(Launch(setup));
 
     ASSERT_TRUE(OpenSong(song));
     Picture(Main(), "1-song-opened");

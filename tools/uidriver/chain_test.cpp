@@ -1,0 +1,246 @@
+// The product build on the test chain (synthchain/): Wine's own MIDI stream player, a real MIDI
+// OUT driver, a General MIDI synthesizer and the sound server's capture, driven as a person
+// would. They run when the chain is up (scripts/run-chain-tests sets SOLVENA_CHAIN_FIFO) and are
+// skipped elsewhere.
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ChainDevices.h"
+#include "Input.h"
+#include "MonitorTake.h"
+#include "Query.h"
+#include "RecordingRun.h"
+#include "support/RunSongs.h"
+
+namespace uidriver {
+namespace {
+
+using solvena::test::StemsSong;
+
+constexpr int kBar = 1920;
+// How far apart the notes' delays may lie: the synthesizer sounds each note on the next 256-frame
+// block of its output (5.8 ms at 44,100 Hz), after a stream player that counts whole milliseconds
+// (up to 2 ms late), and an onset is found to within a millisecond.
+constexpr double kChainJitterMs = 9.5;
+// The sound server keeps time (its sink runs at 50,000 Hz, 20 us a frame; at 44,100 Hz it ran 600
+// to 3,000 ppm fast). The line through 48 notes that jitter by their blocks leans by up to about
+// 250 ppm by chance; beyond this the notes drift.
+constexpr double kMaxDriftPpm = 400;
+
+int WaveInNumber(const char* name) {
+    for (UINT id = 0; id < waveInGetNumDevs(); ++id) {
+        WAVEINCAPSA caps{};
+        if (waveInGetDevCapsA(id, &caps, sizeof caps) == MMSYSERR_NOERROR && std::string(caps.szPname) == name) {
+            return static_cast<int>(id);
+        }
+    }
+    return -1;
+}
+
+std::string TrackList(const std::vector<int>& tracks) {
+    std::string out;
+    for (int track : tracks) {
+        if (!out.empty()) out += ',';
+        out += std::to_string(track);
+    }
+    return out;
+}
+
+// The lines the chain's driver wrote, one per close of the device.
+std::vector<std::string> DriverLines() {
+    std::vector<std::string> lines;
+    const char* path = std::getenv("SOLVENA_CHAIN_LOG");
+    std::ifstream in(path != nullptr ? path : "");
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+double Field(const std::string& line, const std::string& key) {
+    std::istringstream words(line);
+    for (std::string word; words >> word;) {
+        double value = 0;
+        if (word == key && words >> value) return value;
+    }
+    return -1;
+}
+
+double ThreadSeconds(HANDLE thread) {
+    FILETIME created{}, ended{}, kernel{}, user{};
+    if (!GetThreadTimes(thread, &created, &ended, &kernel, &user)) return -1;
+    const auto seconds = [](const FILETIME& t) { return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e7; };
+    return seconds(kernel) + seconds(user);
+}
+
+class Chain : public RecordingRun {
+protected:
+    void SetUp() override {
+        if (!ChainIsUp()) GTEST_SKIP() << "the test chain is not up";
+        waveIn_ = WaveInNumber(kChainWaveIn);
+        ASSERT_GE(waveIn_, 0) << "no WAVE IN device " << kChainWaveIn;
+    }
+
+    // The product build with the chain's devices chosen by name and its own folder as the start
+    // folder.
+    ::testing::AssertionResult LaunchOnChain() {
+        ProgramSetup setup;
+        setup.product = true;
+        setup.generalIni = CrLfLines({(FolderOfThisRun() + "\\").c_str(), kChainWaveIn, kChainMidiOut});
+        return Launch(setup);
+    }
+
+    solvena::RecordingJob ChainJob(const std::string& song, const std::string& wav, int startBar,
+                                   const std::vector<int>& tracks) {
+        solvena::RecordingJob job = Job(song, PathOf(wav), 44100, 16, 2, 1);
+        job.startTick = startBar * kBar;
+        job.trackEnabled = {};
+        for (int track : tracks) job.trackEnabled[static_cast<std::size_t>(track)] = 1;
+        job.waveInDevice = waveIn_;
+        return job;
+    }
+
+    int waveIn_ = -1;
+};
+
+// One run of four jobs over a song with tempo changes, program changes, a GM System On message and
+// lead-ins: the first part over the whole song, and each part from bar 2, where every part has a
+// lead-in of its own.
+TEST_F(Chain, EveryNoteLandsAtOneOffsetAndTheStemsLineUp) {
+    ASSERT_TRUE(LaunchOnChain());
+    const std::string song = Put("stems.mid", StemsSong(6));
+    struct Case {
+        const char* wav;
+        int startBar;
+        std::vector<int> tracks;
+    } const cases[] = {
+        {"whole.wav", 0, {0, 1}},
+        {"stem1.wav", 2, {0, 1}},
+        {"stem2.wav", 2, {0, 2}},
+        {"stem3.wav", 2, {0, 3}},
+    };
+    std::vector<solvena::RecordingJob> jobs;
+    for (const Case& c : cases) jobs.push_back(ChainJob(song, c.wav, c.startBar, c.tracks));
+    ASSERT_TRUE(LoadList(PutList("stems.list", jobs)));
+    const std::size_t linesBefore = DriverLines().size();
+    const double uiBefore = ThreadSeconds(Run().thread());
+    const double pressedMs = CounterMs();
+    const RunLog log = RecordAndFollow(180000);
+    const double runSeconds = (CounterMs() - pressedMs) / 1000;
+    const double uiSeconds = ThreadSeconds(Run().thread()) - uiBefore;
+    ASSERT_TRUE(log.finished);
+    EXPECT_TRUE(log.boxes.empty()) << ToUtf8(log.boxes.front().text.bytes);
+
+    std::vector<double> stemOffsets;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.wav);
+        const CheckResult timing =
+            Check("timing", {PathOf(c.wav), song}, {std::to_string(c.startBar * kBar), TrackList(c.tracks)});
+        EXPECT_GT(NumberOf(timing, "expected"), 0);
+        EXPECT_EQ(NumberOf(timing, "heard"), NumberOf(timing, "expected")) << "every note is heard";
+        EXPECT_LE(NumberOf(timing, "spread_ms"), kChainJitterMs) << ValueOf(timing, "delays");
+        if (c.startBar == 0) {
+            EXPECT_LE(std::abs(NumberOf(timing, "drift_ppm")), kMaxDriftPpm);
+        } else {
+            stemOffsets.push_back(NumberOf(timing, "mean_ms"));
+        }
+        std::printf("[ measured ] chain, %s: %s of %s notes heard, offset %s ms at the start tick, the notes' delays "
+                    "%s ms apart, drift %s ppm\n",
+                    c.wav, ValueOf(timing, "heard").c_str(), ValueOf(timing, "expected").c_str(),
+                    ValueOf(timing, "mean_ms").c_str(), ValueOf(timing, "spread_ms").c_str(),
+                    ValueOf(timing, "drift_ppm").c_str());
+    }
+    const auto [low, high] = std::minmax_element(stemOffsets.begin(), stemOffsets.end());
+    EXPECT_LE(*high - *low, 2.0) << "three stems of one range, other lead-ins";
+
+    const std::vector<std::string> lines = DriverLines();
+    ASSERT_EQ(lines.size(), linesBefore + 4) << "the driver was opened and closed once a job";
+    const std::string& first = lines[linesBefore];
+    EXPECT_EQ(Field(first, "note_on"), 48);
+    EXPECT_EQ(Field(first, "sysex"), 1) << "the GM System On message";
+    std::printf("[ measured ] chain: stems' offsets %.2f ms apart; first note %.0f ms after 録音; the user-interface "
+                "thread %.2f ms per second of the run; what the driver saw of the whole song: %s\n",
+                *high - *low, Field(first, "first_note_ms") - pressedMs, uiSeconds / runSeconds * 1000,
+                first.substr(first.find("note_on")).c_str());
+}
+
+// キャンセル while a note sounds: the stream's close reaches the synthesizer, which falls silent,
+// and the file holds what was recorded.
+TEST_F(Chain, CancelSilencesTheSynthesizerAndKeepsTheFile) {
+    ASSERT_TRUE(LaunchOnChain());
+    solvena::test::TrackBuilder organ;
+    organ.Event(0, {0xC0, 19}).Event(0, {0x90, 60, 110}).Event(16 * kBar, {0x80, 60, 0}).EndOfTrack(0);
+    const std::string song = Put("organ.mid", solvena::test::SmfBuilder(0, 1, 480).Track(organ).Bytes());
+    ASSERT_TRUE(LoadList(PutList("organ.list", {ChainJob(song, "organ.wav", 0, {0})})));
+    ASSERT_TRUE(Click(GetDlgItem(JobStack(), 14)));
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(Control("progressLabel")) == AnsiText("録音中... 1/1"); }, 10000));
+    const std::size_t linesBefore = DriverLines().size();
+    MonitorTake monitor;
+    ASSERT_TRUE(monitor.Start(static_cast<UINT>(waveIn_), 5.0));
+    Sleep(2500);
+    const double cancelledMs = CounterMs();
+    ASSERT_TRUE(Click(Control("cancelButton")));
+    ASSERT_EQ(WaitForSingleObject(Process(), 10000), WAIT_OBJECT_0) << "キャンセル did not end the program";
+    Sleep(static_cast<DWORD>(std::max(0.0, cancelledMs + 1500 - CounterMs())));
+    monitor.Stop();
+
+    EXPECT_GT(monitor.PeakDbfs(cancelledMs - 1000, cancelledMs), -30) << "the organ sounded";
+    EXPECT_LT(monitor.PeakDbfs(cancelledMs + 500, cancelledMs + 1500), -60) << "still sounding half a second after";
+    double silentAfter = 0;
+    while (silentAfter < 1000 && monitor.PeakDbfs(cancelledMs + silentAfter, cancelledMs + 1500) >= -60) silentAfter += 5;
+    const std::vector<std::string> lines = DriverLines();
+    ASSERT_EQ(lines.size(), linesBefore + 1);
+    EXPECT_GE(Field(lines.back(), "reset"), 1) << "the close reset the device";
+
+    const CheckResult info = Check("info", {PathOf("organ.wav")});
+    EXPECT_EQ(NumberOf(info, "valid"), 1) << ValueOf(info, "reason");
+    EXPECT_EQ(NumberOf(info, "wave_ok"), 1);
+    EXPECT_GT(NumberOf(info, "seconds"), 1.5);
+    std::printf("[ measured ] chain: キャンセル during a held note: the driver closed %.0f ms after the press, silence from "
+                "%.0f ms after it; the file holds %s s\n",
+                Field(lines.back(), "closed_ms") - cancelledMs, silentAfter, ValueOf(info, "seconds").c_str());
+}
+
+// The device page's check and delay measurement on a synthesizer that jitters by its output
+// blocks: the median delay is kept, and the user is told how closely its stems line up.
+TEST_F(Chain, TheDelayOfAJitteringSynthesizerIsKeptWithItsJitter) {
+    ASSERT_TRUE(LaunchOnChain());
+    std::optional<SeenMessageBox> offer = CheckDevicesForTheOffer();
+    ASSERT_TRUE(offer);
+    ASSERT_TRUE(AnswerMessageBox(*offer, IDYES));
+    std::optional<SeenMessageBox> result = WaitForMessageBox(Run().processId(), 30000);
+    ASSERT_TRUE(result) << "no result";
+    const std::string text = result->text.bytes;
+    SavePicture(result->dialog, "result");
+    ASSERT_TRUE(AnswerMessageBox(*result, IDOK));
+
+    // "音の遅れは D ms でした。(16回の中央値。1回ごとのゆれ ±J ms)" and how closely its stems line up.
+    const std::string lead = AnsiText("音の遅れは ").bytes, jitter = AnsiText("(16回の中央値。1回ごとのゆれ ±").bytes;
+    ASSERT_EQ(text.rfind(lead, 0), 0u) << ToUtf8(text);
+    ASSERT_NE(text.find(jitter), std::string::npos) << ToUtf8(text);
+    const double delayMs = std::atof(text.c_str() + lead.size());
+    const double jitterMs = std::atof(text.c_str() + text.find(jitter) + jitter.size());
+    EXPECT_NE(text.find(AnsiText("ほかのジョブとは ±").bytes), std::string::npos) << ToUtf8(text);
+    std::ifstream file(PathOf("delays.ini"), std::ios::binary);
+    std::stringstream kept;
+    kept << file.rdbuf();
+    const std::string pair = std::string(kChainMidiOut) + "\t" + kChainWaveIn + "\t";
+    ASSERT_EQ(kept.str().rfind(pair, 0), 0u) << kept.str();
+    const double keptMs = std::atof(kept.str().c_str() + pair.size()) / 1000;
+    EXPECT_NEAR(keptMs, delayMs, 0.05);
+    EXPECT_TRUE(keptMs > 2 && keptMs < 60) << keptMs;
+    EXPECT_TRUE(jitterMs > 0.5 && jitterMs <= 10) << jitterMs;
+    std::printf("[ measured ] chain: the device page measured the synthesizer %.1f ms late, each note ±%.1f ms\n", delayMs,
+                jitterMs);
+}
+
+}  // namespace
+}  // namespace uidriver
