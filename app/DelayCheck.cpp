@@ -24,6 +24,7 @@ constexpr char kQuestion[] =
     "測った遅れは、この組み合わせで録音するジョブに使われます。";
 constexpr char kNotRunText[] = "測定の音を鳴らせないか、録音できませんでした。\n遅れは記録していません。";
 constexpr char kNotKept[] = "\n遅れは記録していません。";
+constexpr char kRunStartedText[] = "録音が始まったため、遅れは測りませんでした。";
 
 std::string Formatted(const char* format, double a, double b = 0, double c = 0, double d = 0) {
     char text[512];
@@ -61,6 +62,9 @@ void Tell(const std::string& text) { MessageBoxA(mainWindow, text.c_str(), kCapt
 void OfferDelayMeasurement(std::uint32_t midiOut, std::uint32_t waveIn, const devices::WaveFormat& format) {
     if (LoadListLocked()) return;
     if (MessageBoxA(mainWindow, kQuestion, kCaption, MB_YESNO) != IDYES) return;
+    // The job stack window stayed live while the question was up: a run may have begun, and the
+    // measurement would take its devices and buffers.
+    if (LoadListLocked()) return Tell(kRunStartedText);
     const engine::DelayRequest request{midiOut, waveIn, format.samplesPerSec, format.bitsPerSample, format.channels};
     const std::optional<DelayMeasurement> result = engine::MeasurePairDelay(request, mainWindow);
     if (!result) return Tell(kNotRunText);

@@ -29,15 +29,22 @@ void SetJobLevel(const char* text) { SetWindowTextA(controls.jobLevelLabel, text
 
 // Set for good once 録音 starts a run: a list loaded then would replace the table under the run.
 bool loadListLocked = false;
+// Set while 録音's questions walk the table: a list loaded then would not be asked about.
+bool loadListHeld = false;
 
 void DisableLoadList() {
     loadListLocked = true;
     EnableWindow(controls.loadListButton, FALSE);
 }
 
+void HoldLoadList(bool held) {
+    loadListHeld = held;
+    EnableWindow(controls.loadListButton, !LoadListLocked());
+}
+
 }  // namespace
 
-bool LoadListLocked() { return loadListLocked; }
+bool LoadListLocked() { return loadListLocked || loadListHeld; }
 
 void EnterRunMode() {
     ApplyPageMembership(kNoPage);
@@ -61,6 +68,7 @@ void InstallMainWindowLink() {
     link.setJobProgress = SetJobProgress;
     link.setJobLevel = SetJobLevel;
     link.disableLoadList = DisableLoadList;
+    link.holdLoadList = HoldLoadList;
     engine::SetMainWindowLink(link);
 }
 

@@ -29,7 +29,6 @@ constexpr char kNotASongFormat[] = "ファイル「%s」はスタンダードMID
 constexpr char kFolderTooLongFormat[] = "フォルダ「%s」のパスが長すぎます。(255文字まで)";
 constexpr char kOtherFolderText[] =
     "WAVファイルは曲と同じフォルダに作られます。\n選んだファイル名だけを使います。";
-constexpr char kNoticeCaption[] = "notice";
 
 OPENFILENAMEA DialogRecord(char* file, DWORD fileSize, const char* filter, const char* folder, DWORD flags) {
     OPENFILENAMEA record{};

@@ -14,6 +14,7 @@
 namespace solvena {
 
 inline constexpr char kConfirmCaption[] = "確認";
+inline constexpr char kNoticeCaption[] = "notice";
 inline constexpr char kErrorCaption[] = "エラー";
 
 // Pre-run questions; %s is a path.

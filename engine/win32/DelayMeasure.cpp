@@ -12,6 +12,7 @@
 #include "engine/StreamMerge.h"
 #include "engine/win32/Capture.h"
 #include "engine/win32/CaptureStart.h"
+#include "engine/win32/JobStackWindow.h"
 #include "engine/win32/Playback.h"
 #include "engine/win32/Prompts.h"
 #include "jobs/RecordingJob.h"
@@ -55,6 +56,7 @@ struct Session {
     std::uint32_t rate = 0;
 };
 Session session;
+bool measuring = false;
 
 void Append(std::vector<std::uint8_t>& out, std::initializer_list<std::uint8_t> bytes) {
     out.insert(out.end(), bytes.begin(), bytes.end());
@@ -221,7 +223,7 @@ void RunSession(HWND window) {
 
 
 // Plays and records one take and finds its notes; nothing when it could not run.
-std::optional<DelayMeasurement> MeasureTake(const DelayRequest& request, HWND owner, const TakePlan& plan) {
+std::optional<DelayMeasurement> MeasureTake(const DelayRequest& request, const TakePlan& plan) {
     RecordingJob job;
     job.midiOutDevice = static_cast<std::int32_t>(request.midiOut);
     job.waveInDevice = static_cast<std::int32_t>(request.waveIn);
@@ -252,11 +254,9 @@ std::optional<DelayMeasurement> MeasureTake(const DelayRequest& request, HWND ow
     session.rate = request.rate;
     session.leadInSeconds = StreamSecondsToTick(streamFills, kDivision, stream.leadInTicks);
 
-    const bool ownerWasEnabled = owner != nullptr && !EnableWindow(owner, FALSE);
     if (StartSession(job, song, window)) RunSession(window);
     ShowDeferredMessages();
     DestroyWindow(window);
-    if (ownerWasEnabled) EnableWindow(owner, TRUE);
 
     std::optional<DelayMeasurement> result;
     if (session.recorded) {
@@ -273,10 +273,19 @@ std::optional<DelayMeasurement> MeasureTake(const DelayRequest& request, HWND ow
 }  // namespace
 
 std::optional<DelayMeasurement> MeasurePairDelay(const DelayRequest& request, HWND owner) {
-    std::optional<DelayMeasurement> result = MeasureTake(request, owner, kSteadyTake);
-    if (result && result->verdict == DelayVerdict::unsteady) result = MeasureTake(request, owner, kJitterTake);
+    // Both top-level windows wait: 録音 would start a run on the same devices and buffers.
+    const bool ownerWasEnabled = owner != nullptr && !EnableWindow(owner, FALSE);
+    const bool stackWasEnabled = jobStackWindow != nullptr && !EnableWindow(jobStackWindow, FALSE);
+    measuring = true;
+    std::optional<DelayMeasurement> result = MeasureTake(request, kSteadyTake);
+    if (result && result->verdict == DelayVerdict::unsteady) result = MeasureTake(request, kJitterTake);
+    measuring = false;
+    if (stackWasEnabled) EnableWindow(jobStackWindow, TRUE);
+    if (ownerWasEnabled) EnableWindow(owner, TRUE);
     return result;
 }
+
+bool MeasuringDelay() { return measuring; }
 
 bool KeepPairDelay(const std::string& path, std::uint32_t midiOut, std::uint32_t waveIn, std::uint32_t micros) {
     const PairDelay delay{devices::MidiOutName(midiOut), devices::WaveInName(waveIn), micros};

@@ -25,6 +25,9 @@ struct DelayRequest {
 // failing call has been reported).
 std::optional<DelayMeasurement> MeasurePairDelay(const DelayRequest& request, HWND owner);
 
+// Whether a measurement is playing and recording now: it holds the run's devices and buffers.
+bool MeasuringDelay();
+
 // Writes the pair's delay into the delays file at `path`, replacing the pair's line and keeping
 // every other. False when the devices have no names, or the file cannot be read or written.
 bool KeepPairDelay(const std::string& path, std::uint32_t midiOut, std::uint32_t waveIn, std::uint32_t micros);

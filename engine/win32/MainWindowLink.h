@@ -19,6 +19,9 @@ struct MainWindowLink {
     void (*setJobLevel)(const char* text) = nullptr;
     // A run has begun: no job list may be loaded any more.
     void (*disableLoadList)() = nullptr;
+    // 録音's questions are up: no job list may be loaded until they are answered (false again
+    // when they cancel the run).
+    void (*holdLoadList)(bool held) = nullptr;
 };
 
 // A missing hook is simply not called.

@@ -14,6 +14,7 @@
 #include "engine/StreamMerge.h"
 #include "engine/win32/Capture.h"
 #include "engine/win32/CaptureStart.h"
+#include "engine/win32/DelayMeasure.h"
 #include "engine/win32/JobStackWindow.h"
 #include "engine/win32/MainWindowLink.h"
 #include "engine/win32/Playback.h"
@@ -40,6 +41,7 @@ constexpr std::int32_t kMaxReverbSeconds = 0x7FFFFFFF / 1000;
 std::int32_t currentJob = 0;
 int tailPhase = 0;
 bool runStarted = false;
+bool checkingBeforeRun = false;
 bool runModeEntered = false;
 bool currentJobFailed = false;
 bool reportShown = false;
@@ -372,15 +374,25 @@ void OnPlaybackProgress(HWND window, StreamProgress progress) {
 }  // namespace
 
 void OnRecordCommand(HWND window) {
-    if (runStarted) return;
+    // A delay measurement holds the devices and buffers a run would use.
+    if (runStarted || checkingBeforeRun || MeasuringDelay()) return;
+    // The questions walk the table: 読込 waits until they are answered, or it would add jobs
+    // they never ask about, or clear the table under them.
+    checkingBeforeRun = true;
+    if (Link().holdLoadList != nullptr) Link().holdLoadList(true);
     const PreRunHost host = SystemHost();
-    if (!CheckTargetFiles(host) || !CheckDevices(host) || !CheckSameFiles(host) || !CheckFreeSpace(host)) return;
+    const bool checked = CheckTargetFiles(host) && CheckDevices(host) && CheckSameFiles(host) && CheckFreeSpace(host);
+    checkingBeforeRun = false;
     // The questions' boxes may have seen the program close.
-    if (ProgramClosing()) return;
+    if (!checked || ProgramClosing()) {
+        if (Link().holdLoadList != nullptr) Link().holdLoadList(false);
+        return;
+    }
     runStarted = true;
     pairDelays = Link().startFolder != nullptr ? ReadPairDelays(DelaysPath(Link().startFolder)) : std::vector<PairDelay>{};
     EnableWindow(GetDlgItem(window, kRecordCommand), FALSE);
     if (Link().disableLoadList != nullptr) Link().disableLoadList();
+    if (Link().holdLoadList != nullptr) Link().holdLoadList(false);
     if (jobCount == 0) ShowMessageBox(window, kEmptyStackText, kConfirmCaption, MB_OK);
     StartOrContinue(window);
 }
@@ -456,6 +468,7 @@ void ResetRun() {
     currentJob = 0;
     tailPhase = 0;
     runStarted = false;
+    checkingBeforeRun = false;
     runModeEntered = false;
     currentJobFailed = false;
     reportShown = false;

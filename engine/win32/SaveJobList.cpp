@@ -1,5 +1,6 @@
 #include "engine/win32/SaveJobList.h"
 
+#include "engine/RunTexts.h"
 #include "engine/win32/JobListDialogs.h"
 #include "engine/win32/MainWindowLink.h"
 #include "engine/win32/Prompts.h"
@@ -11,7 +12,6 @@ namespace solvena::engine {
 namespace {
 
 constexpr char kDevicesByNumberText[] = "デバイスは番号で保存されます。";
-constexpr char kNoticeCaption[] = "notice";
 
 }  // namespace
 

@@ -67,6 +67,31 @@ TEST_F(DelayMeasure, ADeviceThatCannotStartIsReportedAndMeasuresNothing) {
     EXPECT_FALSE(engine::Capturing() || engine::Playing()) << "everything closed again";
 }
 
+// 録音 pressed while the delay is measured starts nothing: the measurement holds the devices and
+// buffers a run would use, and the job stack window waits for it.
+TEST_F(DelayMeasure, RecordDuringAMeasurementStartsNothing) {
+    SetUpRun("midiout Synth\n  latency 5\nwavein Loop\n");
+    const std::string wav = TempName("during.wav");
+    AppendStackedJob(Job(TempFile("during.mid", test::QuarterNoteSong(2, 120, 500000)), wav));
+    static HWND stack;
+    static int stackEnabled;
+    stack = window;
+    stackEnabled = -1;
+    SetTimer(nullptr, 0, 800, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        stackEnabled = IsWindowEnabled(stack);
+        SendMessageA(stack, WM_COMMAND, engine::kRecordCommand, 0);
+    });
+    const std::optional<DelayMeasurement> result = engine::MeasurePairDelay({0, 0, 44100, 16, 2}, nullptr);
+    ASSERT_TRUE(result && result->verdict == DelayVerdict::measured);
+    EXPECT_NEAR(result->delayMs, 5, 0.05);
+    EXPECT_EQ(stackEnabled, FALSE) << "the job stack window waited during the measurement";
+    EXPECT_TRUE(IsWindowEnabled(window));
+    PumpUntil([] { return false; }, 300);
+    EXPECT_TRUE(progress.empty()) << "a run started during the measurement";
+    EXPECT_EQ(GetFileAttributesA(wav.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(DelayMeasure, JobsOnPairsOfDifferentDelaysLineUp) {
     SetUpRun("midiout Drums\n  latency 5\nmidiout Strings\n  latency 23\nwavein Loop\n  startdelay 200-900\n");
     const std::string folder = testfiles::TempPath("");

@@ -116,7 +116,28 @@ TEST_F(RunReports, StartReportsComeInCallOrderThenTheJobIsSkipped) {
     EXPECT_EQ(runModeEntered, 1);
 }
 
-class PreRunQuestions : public RunHarness {};
+// 読込 waits while the questions walk the table, and gets its button back when they cancel the run.
+class PreRunQuestions : public RunHarness {
+protected:
+    static inline bool loadHeld = false;
+    static inline bool loadLocked = false;
+    static inline std::vector<bool> heldAtBoxes;
+    static void Hold(bool held) { loadHeld = held; }
+    static void Lock() { loadLocked = true; }
+    static int SeeBox(HWND owner, const char* text, const char* caption, UINT type) {
+        heldAtBoxes.push_back(loadHeld);
+        return RecordBox(owner, text, caption, type);
+    }
+    void WatchTheLoadLock() {
+        loadHeld = loadLocked = false;
+        heldAtBoxes.clear();
+        engine::MainWindowLink link = engine::CurrentMainWindowLink();
+        link.holdLoadList = Hold;
+        link.disableLoadList = Lock;
+        engine::SetMainWindowLink(link);
+        engine::SetMessageBoxFunction(SeeBox);
+    }
+};
 
 TEST_F(PreRunQuestions, RealFilesAndDevices) {
     struct Case {
@@ -151,6 +172,7 @@ TEST_F(PreRunQuestions, RealFilesAndDevices) {
         }
         AppendStackedJob(Job(song, wav));
         answers = c.answers;
+        WatchTheLoadLock();
         Record();
         PumpUntil([&] { return Finished(); }, c.runs ? 10000 : 300);
         ASSERT_EQ(boxes.size(), c.questions.size());
@@ -162,6 +184,9 @@ TEST_F(PreRunQuestions, RealFilesAndDevices) {
         EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, engine::kRecordCommand)) != FALSE, !c.runs)
             << "a cancelled run leaves 録音 enabled";
         EXPECT_EQ(jobs[0].enabled, c.enabled);
+        EXPECT_EQ(heldAtBoxes, std::vector<bool>(c.questions.size(), true)) << "読込 waits for every answer";
+        EXPECT_FALSE(loadHeld);
+        EXPECT_EQ(loadLocked, c.runs) << "only a run that began keeps 読込 disabled";
         if (c.runs && c.enabled == 1) {
             const auto written = testfiles::ReadBytes(wav);
             ASSERT_TRUE(written.has_value());
