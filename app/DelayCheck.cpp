@@ -25,6 +25,8 @@ constexpr char kQuestion[] =
 constexpr char kNotRunText[] = "測定の音を鳴らせないか、録音できませんでした。\n遅れは記録していません。";
 constexpr char kNotKept[] = "\n遅れは記録していません。";
 constexpr char kRunStartedText[] = "録音が始まったため、遅れは測りませんでした。";
+constexpr char kNamesUnfitText[] =
+    "MIDI OUTかWAVE INのデバイス名にタブか改行が含まれているため、この組み合わせの遅れは記録できません。";
 
 std::string Formatted(const char* format, double a, double b = 0, double c = 0, double d = 0) {
     char text[512];
@@ -61,6 +63,8 @@ void Tell(const std::string& text) { MessageBoxA(mainWindow, text.c_str(), kCapt
 
 void OfferDelayMeasurement(std::uint32_t midiOut, std::uint32_t waveIn, const devices::WaveFormat& format) {
     if (LoadListLocked()) return;
+    // Such a pair's line could never be read back: a measurement would keep nothing.
+    if (!PairFitsALine({devices::MidiOutName(midiOut), devices::WaveInName(waveIn), 0})) return Tell(kNamesUnfitText);
     if (MessageBoxA(mainWindow, kQuestion, kCaption, MB_YESNO) != IDYES) return;
     // The job stack window stayed live while the question was up: a run may have begun, and the
     // measurement would take its devices and buffers.

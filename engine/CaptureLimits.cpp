@@ -14,6 +14,11 @@ std::uint64_t FrameBytes(std::uint16_t blockAlign) { return blockAlign == 0 ? 1 
 
 }  // namespace
 
+std::uint32_t CaptureBufferBytes(std::uint32_t rate, std::uint16_t blockAlign) {
+    const std::uint64_t frames = std::max<std::uint64_t>((std::uint64_t{rate} * kCaptureBufferMs + 999) / 1000, 1);
+    return static_cast<std::uint32_t>(frames * FrameBytes(blockAlign));
+}
+
 std::uint64_t MaxWavDataBytes(std::uint16_t blockAlign) {
     // An even size needs no pad byte; the largest even one is also the largest with a pad.
     const std::uint64_t even = (kMaxRiffSize - kRiffSizeOverhead) & ~std::uint64_t{1};

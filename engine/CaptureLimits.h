@@ -1,4 +1,4 @@
-// The numbers of a capture: its four buffers and how much sample data a WAV file can hold.
+// The numbers of a capture: its buffers and how much sample data a WAV file can hold.
 #pragma once
 
 #include <cstddef>
@@ -6,8 +6,14 @@
 
 namespace solvena {
 
-constexpr std::size_t kCaptureBufferCount = 4;
-constexpr std::uint32_t kCaptureBufferSize = 131072;
+// Each capture buffer holds the same time in every format: a killed run loses at most what the
+// buffer being filled holds, beyond the last second the file has yet to declare, and eight of
+// them ride out a stall of the user-interface thread of more than half a second.
+constexpr std::size_t kCaptureBufferCount = 8;
+constexpr std::uint32_t kCaptureBufferMs = 100;
+
+// The bytes of one capture buffer: kCaptureBufferMs of whole frames, at least one frame.
+std::uint32_t CaptureBufferBytes(std::uint32_t rate, std::uint16_t blockAlign);
 // "RIFF", size, "WAVE", the 18-byte format chunk and the data chunk's header.
 constexpr std::uint32_t kWavHeaderBytes = 46;
 

@@ -49,6 +49,11 @@ bool SamePair(const PairDelay& a, const PairDelay& b) { return a.midiOut == b.mi
 
 }  // namespace
 
+bool PairFitsALine(const PairDelay& delay) {
+    const auto fits = [](std::string_view name) { return name.find_first_of("\t\r\n") == std::string_view::npos; };
+    return fits(delay.midiOut) && fits(delay.waveIn);
+}
+
 std::vector<PairDelay> ParsePairDelays(std::string_view text) {
     std::vector<PairDelay> delays;
     ForEachLine(text, [&](std::string_view line) {

@@ -28,6 +28,9 @@ struct PairDelay {
     std::uint32_t micros = 0;
 };
 
+// Whether a line can hold the pair: a name with a TAB, CR or LF in it would never read back.
+bool PairFitsALine(const PairDelay& delay);
+
 // The well-formed lines, in file order.
 std::vector<PairDelay> ParsePairDelays(std::string_view text);
 // The first line of the pair; nothing when the pair was never measured.

@@ -39,6 +39,8 @@ const char* FailureReason(JobFailure failure) {
                    "演奏を打ち切りました。";
         case JobFailure::captureStopped:
             return "録音バッファをWAVE INデバイスに戻せなくなり、録音が止まりました。";
+        case JobFailure::captureLostBeforeMusic:
+            return "録音バッファをWAVE INデバイスに戻せなくなり、演奏を始める前に録音が止まりました。";
     }
     return "";
 }

@@ -48,6 +48,7 @@ enum class JobFailure {
     wavHeaderFailed,    // the WAV file was created but its header could not be written
     playbackStalled,    // the MIDI OUT device never said its playback had ended
     captureStopped,     // no capture buffer was left in the WAVE IN device
+    captureLostBeforeMusic,  // the same, while waiting for the device, before the music started
 };
 
 // Whether the job's recording had begun, so that its file holds something worth keeping.

@@ -137,6 +137,23 @@ TEST(PairDelaysFile, ReadsPairsWithBlanksSkipsBadLinesAndReplacesOnePair) {
     EXPECT_EQ(WithPairDelay("", {"A", "B", 1}), "A\tB\t1\r\n");
 }
 
+// A pair whose name holds a TAB, CR or LF is not kept: its line would never read back, and every
+// measurement would add another.
+TEST(PairDelaysFile, OnlyPairsALineCanHoldAreKept) {
+    const std::pair<PairDelay, bool> cases[] = {
+        {{"Synth 1 ", "Line In (\x83\x5C)", 5}, true},  // blanks and a code page 932 name
+        {{"Synth\t1", "Mic", 5}, false},
+        {{"Synth", "Mic\r", 5}, false},
+        {{"Synth", "Mic\nB", 5}, false},
+    };
+    for (const auto& [delay, fits] : cases) {
+        EXPECT_EQ(PairFitsALine(delay), fits) << delay.midiOut << "/" << delay.waveIn;
+        if (fits) {
+            EXPECT_EQ(DelayOfPair(ParsePairDelays(WithPairDelay("", delay)), delay.midiOut, delay.waveIn), 5u);
+        }
+    }
+}
+
 TEST(PairDelaysFile, LiesInTheStartFolder) {
     EXPECT_EQ(DelaysPath("C:\\songs"), "C:\\songs\\delays.ini");
     EXPECT_EQ(DelaysPath("C:\\songs\\"), "C:\\songs\\delays.ini");

@@ -77,6 +77,24 @@ TEST(WavLimits, RiffSizesStayWithin32Bits) {
     EXPECT_EQ(WavBytesToAppend(max, 131072, 8), 0u);
 }
 
+// A tenth of a second of whole frames in every format of the lists: 16.4 s in the smallest format
+// and 85 ms in the largest were what fixed-size buffers held.
+TEST(CaptureBuffers, HoldTheSameTimeInEveryFormat) {
+    struct Case {
+        std::uint32_t rate;
+        std::uint16_t blockAlign;
+        std::uint32_t bytes;
+    } const cases[] = {
+        {8000, 1, 800}, {11025, 2, 2206}, {22050, 3, 6615}, {44100, 4, 17640}, {96000, 6, 57600}, {192000, 8, 153600},
+        {0, 4, 4},  // no rate: still a frame to record into
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CaptureBufferBytes(c.rate, c.blockAlign), c.bytes) << c.rate << " Hz, " << c.blockAlign;
+        EXPECT_EQ(c.bytes % c.blockAlign, 0u);
+    }
+    EXPECT_GE(kCaptureBufferCount * kCaptureBufferMs, 600u) << "a stall of the user-interface thread of 200 ms and more";
+}
+
 TEST(WavLimits, BrokenOffFilesDeclareEvenWholeFrames) {
     struct Case {
         std::uint64_t written;

@@ -26,6 +26,8 @@ struct CaptureBuffer {
 
 devices::WaveFormat waveFormat;
 std::array<CaptureBuffer, kCaptureBufferCount> captureBuffers;
+// The job's buffer size: the same time in every format.
+std::uint32_t bufferBytes = 0;
 // The buffers in the device, in the order they were queued: the order it hands them back in.
 std::deque<std::size_t> queued;
 bool capturing = false;
@@ -57,7 +59,7 @@ void ResetBuffer(CaptureBuffer& buffer) {
     std::fill(buffer.block.begin(), buffer.block.end(), 0);
     buffer.header = WaveHeader{};
     buffer.header.data = buffer.block.data();
-    buffer.header.bufferLength = kCaptureBufferSize;
+    buffer.header.bufferLength = bufferBytes;
 }
 
 // Prepares and queues buffer `index`, reporting both calls; true when it is in the device.
@@ -77,7 +79,7 @@ bool Queue(std::size_t index, ReportCall prepareCall, ReportCall addCall, Report
 
 // The part of a handed-back buffer that belongs in the file.
 void WriteDelivered(const CaptureBuffer& buffer) {
-    const BytesToWrite part = span.Take(std::min(buffer.header.bytesRecorded, kCaptureBufferSize));
+    const BytesToWrite part = span.Take(std::min(buffer.header.bytesRecorded, bufferBytes));
     if (part.count > 0) AppendToWavFile(buffer.block.data() + part.offset, part.count);
 }
 
@@ -94,8 +96,9 @@ void OpenCapture(const RecordingJob& job, HWND window) {
     owner = window;
     wavPath = TextOf(job.wavPath);
     waveFormat = CaptureFormatOf(job);
+    bufferBytes = CaptureBufferBytes(waveFormat.samplesPerSec, waveFormat.blockAlign);
     for (CaptureBuffer& buffer : captureBuffers) {
-        buffer.block.assign(kCaptureBufferSize, 0);
+        buffer.block.assign(bufferBytes, 0);
         ResetBuffer(buffer);
     }
     queued.clear();
@@ -135,7 +138,7 @@ std::uint64_t CaptureDeliveredFrames() {
     if (!capturing || queued.empty()) return span.DeliveredFrames();
     const WaveHeader& filling = captureBuffers[queued.front()].header;
     return span.DeliveredFrames() +
-           std::min(filling.bytesRecorded, kCaptureBufferSize) / std::max<std::uint32_t>(waveFormat.blockAlign, 1);
+           std::min(filling.bytesRecorded, bufferBytes) / std::max<std::uint32_t>(waveFormat.blockAlign, 1);
 }
 
 CaptureProgress OnCaptureData(LPARAM header) {

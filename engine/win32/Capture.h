@@ -1,5 +1,5 @@
-// Recording a job's WAVE IN device into its WAV file: four capture buffers cycle through the
-// device, and each one it hands back is appended to the file's data chunk.
+// Recording a job's WAVE IN device into its WAV file: eight capture buffers of a tenth of a second
+// cycle through the device, and each one it hands back is appended to the file's data chunk.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +11,7 @@
 
 namespace solvena::engine {
 
-// Opens the device in the job's format with the window as callback and queues the four buffers;
+// Opens the device in the job's format with the window as callback and queues the buffers;
 // every result is reported and the steps go on regardless.
 void OpenCapture(const RecordingJob& job, HWND window);
 // Creates (or truncates) the job's WAV file and writes it up to its first sample byte.

@@ -289,7 +289,7 @@ bool MeasuringDelay() { return measuring; }
 
 bool KeepPairDelay(const std::string& path, std::uint32_t midiOut, std::uint32_t waveIn, std::uint32_t micros) {
     const PairDelay delay{devices::MidiOutName(midiOut), devices::WaveInName(waveIn), micros};
-    if (delay.midiOut.empty() || delay.waveIn.empty()) return false;
+    if (delay.midiOut.empty() || delay.waveIn.empty() || !PairFitsALine(delay)) return false;
     // A file that is there but cannot be read is not replaced by one line.
     const std::optional<std::string> text = ReadDelaysText(path);
     if (!text) return false;

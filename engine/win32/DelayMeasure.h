@@ -29,7 +29,8 @@ std::optional<DelayMeasurement> MeasurePairDelay(const DelayRequest& request, HW
 bool MeasuringDelay();
 
 // Writes the pair's delay into the delays file at `path`, replacing the pair's line and keeping
-// every other. False when the devices have no names, or the file cannot be read or written.
+// every other. False when the devices have no names or names a line cannot hold, or the file
+// cannot be read or written.
 bool KeepPairDelay(const std::string& path, std::uint32_t midiOut, std::uint32_t waveIn, std::uint32_t micros);
 
 }  // namespace solvena::engine

@@ -1,6 +1,7 @@
 #include "engine/win32/RunController.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -51,6 +52,10 @@ std::vector<RecordedJob> recordedJobs;
 
 // From the stream's start to the job's start tick, by the stream's own records.
 double leadInSeconds = 0;
+// The current job's pair delay: its file starts that much later, so its tail runs that much longer.
+double jobDelaySeconds = 0;
+// The current job's music has started: a capture that stops now broke off a recording.
+bool musicStarted = false;
 
 // The delays measured for pairs of devices, read when the run starts.
 std::vector<PairDelay> pairDelays;
@@ -241,6 +246,8 @@ JobStart StartJob(HWND window) {
         return JobStart::skipped;
     }
     currentJobFailed = false;
+    musicStarted = false;
+    jobDelaySeconds = 0;
     leadInSeconds = StreamSecondsToTick(streamFills, static_cast<std::uint32_t>(runSong.division), stream.leadInTicks);
     OpenCapture(job, window);
     if (ProgramClosing()) return StopStartForExit();
@@ -259,8 +266,8 @@ JobStart StartJob(HWND window) {
     const bool captureStarted = StartCapture();
     if (ProgramClosing()) return StopStartForExit();
     if (!streamReady || !captureStarted) {
-        // Every call of a start is made and reported, the stream's start too.
-        if (!streamReady) StartPlayback(window);
+        // A stream that did not load is not started: it would play its first records to the
+        // synthesizer, or report its failed open a second time.
         EndPlayback();
         StopCapture();
         if (ProgramClosing()) return StopStartForExit();
@@ -290,9 +297,11 @@ void StartOrContinue(HWND window) {
 void StartTail(HWND window) {
     std::int32_t seconds = CurrentJob().reverbSeconds;
     if (seconds < 0) seconds = 0;
-    if (seconds > kMaxReverbSeconds) seconds = kMaxReverbSeconds;
+    if (seconds > kMaxReverbSeconds - 1) seconds = kMaxReverbSeconds - 1;
     tailPhase = 0;
-    SetTimer(window, kTailTimer, static_cast<UINT>(seconds) * 1000u, nullptr);
+    // What the module sounds at the end reaches the capture the pair's delay later.
+    const auto delayMs = static_cast<UINT>(std::ceil(jobDelaySeconds * 1000));
+    SetTimer(window, kTailTimer, static_cast<UINT>(seconds) * 1000u + delayMs, nullptr);
 }
 
 // A job that ends after its start: the WAV file is completed with what was recorded and the run
@@ -339,8 +348,10 @@ void StartMusic(HWND window, const CaptureWait& wait) {
     }
     // The player may begin a little after the call, and its own count says when.
     const double startedMs = StreamStartedMs(calledMs);
+    musicStarted = true;
     // The pair's measured delay: what the module sounds at the start tick reaches the capture then.
     const double delay = PairDelaySeconds(CurrentJob());
+    jobDelaySeconds = delay;
     const auto rate = static_cast<std::uint32_t>(CurrentJob().sampleRate);
     if (wait.state == CaptureWaitState::delivering) {
         RecordCaptureFrom(StartTickFrame(wait, startedMs, leadInSeconds + delay, rate));
@@ -447,7 +458,9 @@ void OnStreamPositionMessage(HWND window, LPARAM header) { OnPlaybackProgress(wi
 void OnStreamDoneMessage(HWND window) { OnPlaybackProgress(window, OnStreamBufferDone()); }
 
 void OnCaptureDataMessage(HWND window, LPARAM header) {
-    if (OnCaptureData(header) == CaptureProgress::stopped) AbandonCurrentJob(window, JobFailure::captureStopped);
+    if (OnCaptureData(header) != CaptureProgress::stopped) return;
+    // Before the music nothing was recorded: the job was not played, not broken off.
+    AbandonCurrentJob(window, musicStarted ? JobFailure::captureStopped : JobFailure::captureLostBeforeMusic);
 }
 
 void StopRunOnExit() {

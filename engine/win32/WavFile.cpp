@@ -52,6 +52,14 @@ std::array<std::uint8_t, kFormatChunkSize> FormatBytes(const devices::WaveFormat
     return bytes;
 }
 
+// A write that did not reach the disk: the file keeps what came before it, and the user is told
+// once.
+void NoteWriteFailed() {
+    if (writeFailed) return;
+    writeFailed = true;
+    DeferMessage(owner, WavWriteFailedText(wavPath), kErrorCaption);
+}
+
 bool WriteWordAt(LONG offset, std::uint32_t value) {
     const std::array<char, 4> bytes{static_cast<char>(value), static_cast<char>(value >> 8),
                                     static_cast<char>(value >> 16), static_cast<char>(value >> 24)};
@@ -60,8 +68,8 @@ bool WriteWordAt(LONG offset, std::uint32_t value) {
 
 // The two sizes written in place, for files the chunk calls cannot close: after a failed write
 // (the disk may be full, so no pad byte is written and the size declared is even) or past what
-// mmio's positions can count.
-void WriteSizesDirectly() {
+// mmio's positions can count. False when they could not be written.
+bool WriteSizesDirectly() {
     std::uint64_t declared = dataBytes;
     std::uint32_t pad = 0;
     if (writeFailed) {
@@ -74,8 +82,8 @@ void WriteSizesDirectly() {
             declared = DeclarableDataBytes(dataBytes, blockAlign);
         }
     }
-    WriteWordAt(4, static_cast<std::uint32_t>(kWavHeaderBytes - 8 + declared + pad));
-    WriteWordAt(static_cast<LONG>(kWavHeaderBytes - 4), static_cast<std::uint32_t>(declared));
+    return WriteWordAt(4, static_cast<std::uint32_t>(kWavHeaderBytes - 8 + declared + pad)) &&
+           WriteWordAt(static_cast<LONG>(kWavHeaderBytes - 4), static_cast<std::uint32_t>(declared));
 }
 
 // The header states what has been written (whole frames, an even count, so no pad byte is
@@ -152,8 +160,7 @@ void AppendToWavFile(const std::uint8_t* bytes, std::uint32_t count) {
     }
     if (written != static_cast<LONG>(take)) {
         // Later writes could land after a gap; the file keeps what came before the failure.
-        writeFailed = true;
-        DeferMessage(owner, WavWriteFailedText(wavPath), kErrorCaption);
+        NoteWriteFailed();
         return;
     }
     // Before the next piece would leave more than a second of sound undeclared.
@@ -162,15 +169,19 @@ void AppendToWavFile(const std::uint8_t* bytes, std::uint32_t count) {
 
 void CompleteWavFile() {
     if (wavFile == nullptr) return;
-    if (writeFailed || dataBytes > kMmioPositionLimit) {
-        WriteSizesDirectly();
-    } else {
-        // Closing the chunks writes the data size, the pad byte of an odd size and the RIFF size.
-        mmioAscend(wavFile, &subChunk, 0);
-        mmioAscend(wavFile, &riffChunk, 0);
+    // Closing the chunks writes the data size, the pad byte of an odd size and the RIFF size. A
+    // full disk refuses the pad byte, which the closing calls need not say: the file must end
+    // after it. Otherwise the sizes are written as a failed write leaves them.
+    bool closed = false;
+    if (!writeFailed && dataBytes <= kMmioPositionLimit) {
+        const auto end = static_cast<LONG>(kWavHeaderBytes + dataBytes + dataBytes % 2);
+        closed = mmioAscend(wavFile, &subChunk, 0) == MMSYSERR_NOERROR &&
+                 mmioAscend(wavFile, &riffChunk, 0) == MMSYSERR_NOERROR && mmioSeek(wavFile, 0, SEEK_END) == end;
+        if (!closed) NoteWriteFailed();
     }
-    mmioFlush(wavFile, 0);
-    mmioClose(wavFile, 0);
+    if (!closed && !WriteSizesDirectly()) NoteWriteFailed();
+    if (mmioFlush(wavFile, 0) != MMSYSERR_NOERROR) NoteWriteFailed();
+    if (mmioClose(wavFile, 0) != MMSYSERR_NOERROR) NoteWriteFailed();
     wavFile = nullptr;
 }
 

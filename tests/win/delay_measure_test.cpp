@@ -92,6 +92,35 @@ TEST_F(DelayMeasure, RecordDuringAMeasurementStartsNothing) {
     EXPECT_EQ(GetFileAttributesA(wav.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// A file on a measured pair starts the pair's delay later, so its tail runs that much longer: with
+// no reverb the last note's release is all there, as on a pair without a delay.
+TEST_F(DelayMeasure, TheTailRunsAsMuchLongerAsTheFileStartsLater) {
+    SetUpRun("midiout Late\n  latency 150\nmidiout Prompt\nwavein Loop\n");
+    const std::string folder = testfiles::TempPath("");
+    const std::string delays = DelaysPath(folder);
+    files.push_back(delays);
+    ASSERT_TRUE(testfiles::WriteBytes(delays, "Late\tLoop\t150000\r\n"));
+    engine::MainWindowLink link = engine::CurrentMainWindowLink();
+    link.startFolder = folder.c_str();
+    engine::SetMainWindowLink(link);
+    const std::string song = TempFile("tail.mid", test::QuarterNoteSong(2, 120, 500000));
+    std::vector<std::string> wavs;
+    for (int device : {0, 1}) {
+        wavs.push_back(TempName("tail" + std::to_string(device) + ".wav"));
+        RecordingJob job = Job(song, wavs.back());
+        job.midiOutDevice = device;
+        job.reverbSeconds = 0;
+        AppendStackedJob(job);
+    }
+    ASSERT_TRUE(RecordAll(30000));
+    const double late = (testfiles::ReadBytes(wavs[0]).value_or("").size() - 46.0) / 4 / 44.1;
+    const double prompt = (testfiles::ReadBytes(wavs[1]).value_or("").size() - 46.0) / 4 / 44.1;
+    EXPECT_NEAR(late, prompt, 40) << "milliseconds of sound in each file";
+    const std::vector<long> notes = NoteFrames(wavs[0]);
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_LE(notes[0], 1) << "the first note on the file's first frame";
+}
+
 TEST_F(DelayMeasure, JobsOnPairsOfDifferentDelaysLineUp) {
     SetUpRun("midiout Drums\n  latency 5\nmidiout Strings\n  latency 23\nwavein Loop\n  startdelay 200-900\n");
     const std::string folder = testfiles::TempPath("");

@@ -10,6 +10,7 @@
 
 #include "FullDisk.h"
 #include "RunHarness.h"
+#include "engine/CaptureLimits.h"
 #include "engine/PreRunChecks.h"
 #include "engine/RunTexts.h"
 
@@ -55,9 +56,9 @@ TEST_F(RecordingSafety, CaptureBuffersThatCannotBeQueuedAgain) {
         bool stops;  // no buffer is left in the device
     };
     const Case cases[] = {
-        {"fail add 7 after 4 once", false},   // one recycle fails
-        {"fail add 34 after 1 once", false},  // one of the four pairs at the start
-        {"fail add 7 after 4", true},          // every recycle fails: four buffers, then nothing
+        {"fail add 7 after 8 once", false},   // one recycle fails
+        {"fail add 34 after 1 once", false},  // one of the eight pairs at the start
+        {"fail add 7 after 8", true},          // every recycle fails: eight buffers, then nothing
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fail);
@@ -69,9 +70,9 @@ TEST_F(RecordingSafety, CaptureBuffersThatCannotBeQueuedAgain) {
         EXPECT_TRUE(Shown(CaptureGapText(wav))) << "told that the recording may have gaps";
         const std::string bytes = testfiles::ReadBytes(wav).value_or("");
         EXPECT_EQ(WordAt(bytes, 42) + 46, bytes.size());
-        // Four buffers of 131,072 bytes hold 2.97 s; a capture that goes on holds all 4.75 s.
-        EXPECT_EQ(bytes.size() > 46 + 4 * 131072, !c.stops) << bytes.size();
-        EXPECT_EQ(Shown(JobFailureText(JobFailure::captureStopped, 0, 1, AfterFailure::runEnds, song, wav, 2)),
+        // Eight buffers hold 0.8 s; a capture that goes on holds all 4.75 s.
+        EXPECT_EQ(bytes.size() > 46 + 8 * CaptureBufferBytes(44100, 4), !c.stops) << bytes.size();
+        EXPECT_EQ(Shown(JobFailureText(JobFailure::captureStopped, 0, 1, AfterFailure::runEnds, song, wav, 0)),
                   c.stops);
         EXPECT_TRUE(Shown("録音バッファを戻せなかったため")) << "the report names it";
         TearDown();

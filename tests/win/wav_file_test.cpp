@@ -87,34 +87,50 @@ TEST(WavFile, WholeFilesInThreeFormats) {
 }
 
 TEST(WavFile, AFullDiskLeavesAValidFileWithWhatWasWritten) {
-    const testfiles::FullDisk disk(46 + 100001);  // the disk fills in the middle of a frame of the second buffer
-    const std::string path = testfiles::TempPath("solvena-full.wav");
-    shown.clear();
-    SetMessageBoxFunction(RecordBox);
-    HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    ASSERT_EQ(OpenWavFile(path + testfiles::kFullDiskSuffix, Format(44100, 16, 2), owner), WavOpen::opened);
-    const std::vector<std::uint8_t> bytes = Pattern(65536);
-    for (int i = 0; i < 4; ++i) AppendToWavFile(bytes.data(), 65536);
-    CompleteWavFile();
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-    ShowDeferredMessages();
+    struct Case {
+        const char* name;
+        int rate, bits, channels;
+        LONG room;  // bytes the disk takes
+        std::uint32_t piece, pieces;
+        std::uint32_t declared;  // whole frames, even, all of them on the disk
+    } const cases[] = {
+        {"the disk fills in the middle of a frame of the second buffer", 44100, 16, 2, 46 + 100001, 65536, 4, 100000},
+        {"every sample written, the pad byte refused", 8000, 8, 1, 46 + 1001, 1001, 1, 1000},
+        {"an odd count of 24-bit frames, the pad byte refused", 44100, 24, 1, 46 + 999, 333, 3, 996},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const testfiles::FullDisk disk(c.room);
+        const std::string path = testfiles::TempPath("solvena-full.wav");
+        shown.clear();
+        SetMessageBoxFunction(RecordBox);
+        HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        ASSERT_EQ(OpenWavFile(path + testfiles::kFullDiskSuffix, Format(c.rate, c.bits, c.channels), owner),
+                  WavOpen::opened);
+        const std::vector<std::uint8_t> bytes = Pattern(c.piece);
+        for (std::uint32_t i = 0; i < c.pieces; ++i) AppendToWavFile(bytes.data(), c.piece);
+        CompleteWavFile();
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        ShowDeferredMessages();
 
-    const auto written = testfiles::ReadBytes(path);
-    ASSERT_TRUE(written.has_value());
-    std::uint32_t riffSize = 0, dataSize = 0;
-    std::memcpy(&riffSize, written->data() + 4, 4);
-    std::memcpy(&dataSize, written->data() + 42, 4);
-    EXPECT_EQ(dataSize, 100000u) << "whole frames, even, all of them on the disk";
-    EXPECT_EQ(riffSize, 38 + dataSize);
-    EXPECT_GE(written->size(), 46 + dataSize);
-    EXPECT_EQ(written->substr(46, 65536), std::string(bytes.begin(), bytes.end()));
-    ASSERT_EQ(shown.size(), 1u) << "told once";
-    EXPECT_EQ(shown[0], WavWriteFailedText(path + testfiles::kFullDiskSuffix));
+        const auto written = testfiles::ReadBytes(path);
+        ASSERT_TRUE(written.has_value());
+        std::uint32_t riffSize = 0, dataSize = 0;
+        std::memcpy(&riffSize, written->data() + 4, 4);
+        std::memcpy(&dataSize, written->data() + 42, 4);
+        EXPECT_EQ(dataSize, c.declared);
+        EXPECT_EQ(riffSize, 38 + dataSize);
+        EXPECT_GE(written->size(), 46 + dataSize);
+        EXPECT_EQ(written->substr(46, c.piece), std::string(bytes.begin(), bytes.end()));
+        EXPECT_TRUE(WavWriteFailed()) << "the finish report names the file";
+        ASSERT_EQ(shown.size(), 1u) << "told once";
+        EXPECT_EQ(shown[0], WavWriteFailedText(path + testfiles::kFullDiskSuffix));
 
-    SetMessageBoxFunction(nullptr);
-    DestroyWindow(owner);
-    DeleteFileA(path.c_str());
+        SetMessageBoxFunction(nullptr);
+        DestroyWindow(owner);
+        DeleteFileA(path.c_str());
+    }
 }
 
 }  // namespace

@@ -44,6 +44,7 @@ ProgramRun::~ProgramRun() { Stop(); }
 
 bool ProgramRun::Start(const std::string& name, const ProgramSetup& setup, const std::string& exeName,
                        std::string* error) {
+    Stop();  // an earlier run of this object
     const Options& options = CurrentOptions();
     folder_ = options.runsFolder + "\\" + name;
     CreateDirectoryA(folder_.c_str(), nullptr);

@@ -53,7 +53,8 @@ TEST_F(DelayScenario, MeasuredAfterTheDeviceCheckAndTakenOutOfTheNextJob) {
     ASSERT_TRUE(log.finished);
     const CheckResult aligned = Check("aligned", {PathOf("late.wav"), song}, {"0", "0,1"});
     EXPECT_EQ(NumberOf(aligned, "found"), 6);
-    EXPECT_LE(NumberOf(aligned, "maxerror_frames"), 1) << "the first note sits on the file's first frame";
+    // The measured delay is found to a frame, and the file's first frame placed to a frame.
+    EXPECT_LE(NumberOf(aligned, "maxerror_frames"), 2) << "the first note sits on the file's first frame";
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "CommonControls.h"
@@ -25,18 +26,19 @@ using solvena::test::DenseChordSong;
 using solvena::test::PartsSong;
 using solvena::test::QuarterNoteSong;
 
-// Seconds one capture buffer (131,072 bytes) holds in a format.
-double BufferSeconds(int rate, int bits, int channels) { return 131072.0 / (rate * bits / 8 * channels); }
+// How far a file's length may be from its music and reverb: the tail's timer and the last
+// notification each come some milliseconds late.
+constexpr double kLengthToleranceSeconds = 0.25;
 
 bool Contains(const AnsiText& text, const char* part) { return text.bytes.find(AnsiText(part).bytes) != std::string::npos; }
 
 class RunScenario : public RecordingRun {
 protected:
     // Starts a run of one 20 s job into `wav` on the studio's devices; true once it records.
-    ::testing::AssertionResult StartLongRun(const std::string& wav) {
+    ::testing::AssertionResult StartLongRun(const std::string& wav, int rate = 44100, int bits = 16, int channels = 2) {
         if (!Launch({std::nullopt, kStudio})) return ::testing::AssertionFailure() << "no program";
         const std::string song = Put("long.mid", QuarterNoteSong(40, 240, 500000));
-        if (!LoadList(PutList("long.list", {Job(song, PathOf(wav), 44100, 16, 2, 2)}))) {
+        if (!LoadList(PutList("long.list", {Job(song, PathOf(wav), rate, bits, channels, 2)}))) {
             return ::testing::AssertionFailure() << "the list did not load";
         }
         if (!Click(GetDlgItem(JobStack(), 14)) ||
@@ -58,7 +60,7 @@ protected:
         EXPECT_EQ(NumberOf(info, "channels"), channels);
         EXPECT_EQ(NumberOf(info, "extra"), 0);
         const double music = NumberOf(Check("length", {midi}), "seconds");
-        EXPECT_NEAR(NumberOf(info, "seconds"), music + reverb, BufferSeconds(rate, bits, channels));
+        EXPECT_NEAR(NumberOf(info, "seconds"), music + reverb, kLengthToleranceSeconds);
     }
 };
 
@@ -183,21 +185,27 @@ TEST_F(RunScenario, ClosingDuringACaptureLeavesAValidWav) {
 }
 
 // A run ended from outside, as a crash or a power cut ends it: the WAV opens in every reader and
-// holds what was captured up to its last second.
+// holds what was captured up to its last second, in the largest format and in the smallest.
 TEST_F(RunScenario, AKilledRunLeavesAWavOfAllButItsLastSecond) {
-    ASSERT_TRUE(StartLongRun("killed.wav"));
-    const ULONGLONG seen = GetTickCount64();
-    Sleep(7000);
-    ASSERT_TRUE(TerminateProcess(Process(), 9));
-    const double captured = (GetTickCount64() - seen) / 1000.0;
-    ASSERT_EQ(WaitForSingleObject(Process(), 10000), WAIT_OBJECT_0);
+    for (const auto& [rate, bits, channels] : {std::tuple{192000, 32, 2}, std::tuple{8000, 8, 1}}) {
+        SCOPED_TRACE(rate);
+        ASSERT_TRUE(StartLongRun("killed.wav", rate, bits, channels));
+        const ULONGLONG seen = GetTickCount64();
+        Sleep(6000);
+        ASSERT_TRUE(TerminateProcess(Process(), 9));
+        const double captured = (GetTickCount64() - seen) / 1000.0;
+        ASSERT_EQ(WaitForSingleObject(Process(), 10000), WAIT_OBJECT_0);
 
-    const CheckResult info = Check("info", {PathOf("killed.wav")});
-    EXPECT_EQ(NumberOf(info, "wave_ok"), 1) << ValueOf(info, "wave_error");
-    EXPECT_EQ(NumberOf(info, "valid"), 1) << ValueOf(info, "reason");
-    EXPECT_GE(NumberOf(info, "seconds"), captured - 1);
-    std::printf("[ measured ] a run killed %.2f s into its capture left %s s that Python's wave reads\n", captured,
-                ValueOf(info, "seconds").c_str());
+        const CheckResult info = Check("info", {PathOf("killed.wav")});
+        EXPECT_EQ(NumberOf(info, "wave_ok"), 1) << ValueOf(info, "wave_error");
+        EXPECT_EQ(NumberOf(info, "valid"), 1) << ValueOf(info, "reason");
+        // The file starts with the music, a few tenths after the run was seen, and may leave its
+        // last second and the buffer being filled undeclared.
+        EXPECT_GE(NumberOf(info, "seconds"), captured - 1.5);
+        std::printf("[ measured ] a run at %d Hz, %d bits, %d channels killed %.2f s into its capture left %s s that "
+                    "Python's wave reads\n",
+                    rate, bits, channels, captured, ValueOf(info, "seconds").c_str());
+    }
 }
 
 // Windows ending the session during a run: the program lets it end and completes the file, which

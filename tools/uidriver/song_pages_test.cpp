@@ -270,7 +270,8 @@ TEST_F(SongPages, FromAMidiFileToThreeWavFiles) {
         EXPECT_EQ(NumberOf(info, "channels"), job.channels);
         const double playing = NumberOf(
             Check("span", {song}, {std::to_string(job.startTick), std::to_string(job.endTick), job.tracks}), "seconds");
-        EXPECT_NEAR(NumberOf(info, "seconds"), playing + 1, 131072.0 / (job.rate * job.bits / 8 * job.channels));
+        // The tail's timer and the last notification each come some milliseconds late.
+        EXPECT_NEAR(NumberOf(info, "seconds"), playing + 1, 0.25);
     }
 }
 
