@@ -103,17 +103,25 @@ bool CheckSameFiles(const PreRunHost& host) {
 bool CheckFreeSpace(const PreRunHost& host) {
     struct Drive {
         std::string name;
+        std::string volume;
         std::uint64_t needed = 0;
         std::uint64_t free = 0;
     };
     std::vector<Drive> drives;
+    std::string untold;  // the first file whose drive cannot be told
     for (const RecordingJob& job : StackedJobs()) {
+        if (job.enabled != 1) continue;
         Drive drive;
-        if (job.enabled != 1 || !host.freeSpace(TextOf(job.wavPath).c_str(), &drive.name, &drive.free)) continue;
-        auto at = std::find_if(drives.begin(), drives.end(), [&](const Drive& d) { return d.name == drive.name; });
+        const std::string path = TextOf(job.wavPath);
+        if (!host.freeSpace(path.c_str(), &drive.name, &drive.volume, &drive.free)) {
+            if (untold.empty()) untold = path;
+            continue;
+        }
+        auto at = std::find_if(drives.begin(), drives.end(), [&](const Drive& d) { return d.volume == drive.volume; });
         if (at == drives.end()) at = drives.insert(drives.end(), drive);
         at->needed += ExpectedWavBytes(job);
     }
+    if (!untold.empty() && !host.ask(WithPath(kFreeSpaceUnknownQuestion, untold), kConfirmCaption)) return false;
     for (const Drive& drive : drives) {
         if (drive.needed > drive.free && !host.ask(FreeSpaceQuestion(drive.name, drive.needed, drive.free), kConfirmCaption)) {
             return false;

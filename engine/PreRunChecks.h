@@ -21,10 +21,11 @@ struct PreRunHost {
     devices::MmResult (*waveInQuery)(std::uint32_t device, const devices::WaveFormat& format) = nullptr;
     std::uint32_t (*midiOutCount)() = nullptr;
     void (*setRowIcon)(int row, int icon) = nullptr;
-    // The file as the system knows it: its full path, without case.
+    // The file as the system knows it, whatever name it is given: one key for one file.
     std::string (*fileKey)(const char* path) = nullptr;
-    // The drive a file lies on and its free bytes; false when that cannot be told.
-    bool (*freeSpace)(const char* path, std::string* drive, std::uint64_t* freeBytes) = nullptr;
+    // The drive a file lies on (its root as the user knows it), what tells its volume from the
+    // others whatever name it is reached by, and its free bytes; false when that cannot be told.
+    bool (*freeSpace)(const char* path, std::string* drive, std::string* volume, std::uint64_t* freeBytes) = nullptr;
 };
 
 // What a job's WAV file is expected to take: its header and the samples of its expected time
@@ -42,7 +43,7 @@ bool CheckDevices(const PreRunHost& host);
 // records it with the first of them and switches the later ones off.
 bool CheckSameFiles(const PreRunHost& host);
 // For each drive that the switched-on jobs' files would not fit on, one question whose Yes
-// runs anyway.
+// runs anyway; and one for the files whose drive's free space cannot be told.
 bool CheckFreeSpace(const PreRunHost& host);
 
 }  // namespace solvena

@@ -29,6 +29,9 @@ std::string SameFileQuestion(const std::string& wavPath, const std::vector<std::
                              std::int32_t jobCount);
 // The switched-on jobs' files would need more than a drive has free.
 std::string FreeSpaceQuestion(const std::string& drive, std::uint64_t neededBytes, std::uint64_t freeBytes);
+// %s is a path.
+inline constexpr char kFreeSpaceUnknownQuestion[] =
+    "ファイル「%s」を書き込むドライブの空き容量を調べられませんでした。\n録音を続けますか？";
 
 inline constexpr char kEmptyStackText[] = "データがスタックされていません。";
 inline constexpr char kRunFinishedText[] = "録音が終了しました。";

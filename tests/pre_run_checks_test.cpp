@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/DrivePaths.h"
 #include "engine/PreRunChecks.h"
 #include "engine/RunTexts.h"
 
@@ -153,6 +154,62 @@ TEST_F(PreRunChecks, DeviceCheckCancelsAtTheFirstNo) {
     EXPECT_FALSE(CheckDevices(host));
     EXPECT_EQ(asked.size(), 2u);
     EXPECT_EQ(Enabled(), (std::vector<int>{0, 1}));
+}
+
+// One volume reached through two drive names counts once; a drive the system cannot tell about is
+// asked about, not passed over.
+RecordingJob TenSecondJob(const std::string& name) {
+    RecordingJob job = Job(name);
+    job.expectedSeconds = 10;
+    return job;
+}
+
+TEST_F(PreRunChecks, FreeSpaceIsCountedPerVolumeAndAnUntoldDriveIsAskedAbout) {
+    // "X:" and "\\nas\music" are one volume with room for one job; "C:" has room; "U:" cannot be told.
+    host.freeSpace = [](const char* path, std::string* drive, std::string* volume, std::uint64_t* free) {
+        const std::string name(path);
+        if (name[0] == 'U') return false;
+        *drive = name.substr(0, name.find('\\', 2) + 1);
+        *volume = name[0] == 'C' ? "volume-c" : "volume-nas";
+        *free = name[0] == 'C' ? 1u << 30 : ExpectedWavBytes(TenSecondJob("a")) + 1000;
+        return true;
+    };
+    const std::uint64_t job = ExpectedWavBytes(TenSecondJob("a"));
+    struct Case {
+        std::vector<const char*> names;
+        std::vector<bool> answers;
+        std::vector<std::string> asked;
+    } const cases[] = {
+        {{"X:\\a", "\\\\nas\\music\\b"}, {false},
+         {std::string(kConfirmCaption) + "|" + FreeSpaceQuestion("X:\\", 2 * job, job + 1000)}},
+        {{"X:\\a", "C:\\b"}, {}, {}},
+        {{"C:\\a", "U:\\b", "U:\\c"}, {true}, {Q(kFreeSpaceUnknownQuestion, "U:\\b.wav", kConfirmCaption)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.names.back());
+        ResetJobTable();
+        asked.clear();
+        for (const char* name : c.names) Stack(TenSecondJob(name));
+        answers = c.answers;
+        EXPECT_EQ(CheckFreeSpace(host), c.answers.empty() || c.answers.back());
+        EXPECT_EQ(asked, c.asked);
+    }
+}
+
+TEST(DrivePaths, ADriveLetterStandsForWhatTheSystemMapsItTo) {
+    const struct {
+        const char* path;
+        const char* target;  // QueryDosDevice's answer for the path's drive letter
+        const char* resolved;
+    } cases[] = {
+        {"Q:\\takes\\a.wav", "\\??\\C:\\songs", "C:\\songs\\takes\\a.wav"},
+        {"Q:\\a.wav", "\\??\\C:\\", "C:\\a.wav"},
+        {"N:\\a.wav", "\\Device\\LanmanRedirector\\;N:0000000000012345\\nas\\music", "\\\\nas\\music\\a.wav"},
+        {"N:\\a.wav", "\\Device\\Mup\\;LanmanRedirector\\;N:00000000\\nas\\music", "\\\\nas\\music\\a.wav"},
+        {"C:\\a.wav", "\\Device\\HarddiskVolume3", "C:\\a.wav"},
+        {"\\\\nas\\music\\a.wav", "", "\\\\nas\\music\\a.wav"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PathThroughDrive(c.path, c.target), c.resolved) << c.path << " " << c.target;
 }
 
 TEST_F(PreRunChecks, EmptyStackAsksNothing) {

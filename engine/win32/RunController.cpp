@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -16,6 +15,7 @@
 #include "engine/win32/Capture.h"
 #include "engine/win32/CaptureStart.h"
 #include "engine/win32/DelayMeasure.h"
+#include "engine/win32/FileIdentity.h"
 #include "engine/win32/JobStackWindow.h"
 #include "engine/win32/MainWindowLink.h"
 #include "engine/win32/Playback.h"
@@ -80,27 +80,6 @@ FileState FileStateOf(const char* path) {
     const DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) return FileState::missing;
     return (attributes & FILE_ATTRIBUTE_READONLY) ? FileState::readOnly : FileState::writable;
-}
-
-// Windows names one file in many ways: the full path, without case, is the name.
-std::string FileKey(const char* path) {
-    std::string full(MAX_PATH * 4, '\0');
-    const DWORD length = GetFullPathNameA(path, static_cast<DWORD>(full.size()), full.data(), nullptr);
-    full.resize(length > 0 && length < full.size() ? length : 0);
-    if (full.empty()) full = path;
-    CharUpperBuffA(full.data(), static_cast<DWORD>(full.size()));
-    return full;
-}
-
-bool FreeSpace(const char* path, std::string* drive, std::uint64_t* freeBytes) {
-    std::string root(MAX_PATH * 4, '\0');
-    if (!GetVolumePathNameA(path, root.data(), static_cast<DWORD>(root.size()))) return false;
-    root.resize(std::strlen(root.c_str()));
-    ULARGE_INTEGER available{};
-    if (!GetDiskFreeSpaceExA(root.c_str(), &available, nullptr, nullptr)) return false;
-    *drive = root;
-    *freeBytes = available.QuadPart;
-    return true;
 }
 
 bool AskYesNo(const std::string& text, const char* caption) {

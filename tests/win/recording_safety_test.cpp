@@ -167,5 +167,39 @@ TEST_F(RecordingSafety, FilesTwoJobsWouldWriteAndDrivesWithoutRoom) {
     }
 }
 
+// A drive letter made for a folder (as subst makes one) names that folder: two jobs writing one
+// file through both names are asked about, and so is a drive that both names fill together.
+TEST_F(RecordingSafety, OneFileAndOneDriveUnderTwoNames) {
+    std::string folder = testfiles::TempPath("");
+    if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+    ASSERT_TRUE(DefineDosDeviceA(0, "Q:", folder.c_str()));
+    ULARGE_INTEGER free{};
+    ASSERT_TRUE(GetDiskFreeSpaceExA(folder.c_str(), &free, nullptr, nullptr));
+    for (const bool sameFile : {true, false}) {
+        SCOPED_TRACE(sameFile ? "one file" : "one drive");
+        SetUpRun("midiout Synth\nwavein Loop\n");
+        const std::string song = TempFile("twice.mid", QuarterNoteSong(1, 240, 500000));
+        const std::string wav = TempName("twice.wav");
+        RecordingJob first = Job(song, wav);
+        RecordingJob second = Job(song, sameFile ? "Q:\\twice.wav" : "Q:\\other.wav");
+        // Each of them would take three fifths of the drive's room at 176,400 bytes a second.
+        if (!sameFile) first.expectedSeconds = second.expectedSeconds = static_cast<std::int32_t>(free.QuadPart / 176400 * 3 / 5);
+        AppendStackedJob(first);
+        AppendStackedJob(second);
+        answers = {IDNO};
+        Record();
+        PumpUntil([&] { return Finished(); }, 300);
+        ASSERT_EQ(boxes.size(), 1u);
+        if (sameFile) {
+            EXPECT_EQ(boxes[0].text, SameFileQuestion(wav, {0, 1}, 2));
+        } else {
+            EXPECT_EQ(boxes[0].text.rfind("ドライブ ", 0), 0u) << boxes[0].text;
+        }
+        EXPECT_FALSE(Finished());
+        TearDown();
+    }
+    DefineDosDeviceA(DDD_REMOVE_DEFINITION, "Q:", nullptr);
+}
+
 }  // namespace
 }  // namespace solvena::testrun
