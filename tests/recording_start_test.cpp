@@ -29,9 +29,11 @@ TEST(RecordingStart, TheStartTickFallsAfterTheLeadInAtItsOwnTempos) {
         std::int32_t startTick;
         std::uint64_t leadInTicks;
         double startSeconds, noteSeconds;  // from the stream's start
+        std::uint64_t startFrame;  // of a 48 kHz capture that was at frame 1000 as the stream started
     } const cases[] = {
-        {0, 0, 0.0, (1000 * 1000000.0 + 1160 * 300000.0) / 480e6},
-        {1920, 25, kLeadIn, kLeadIn + 240 * 300000.0 / 480e6},
+        {0, 0, 0.0, (1000 * 1000000.0 + 1160 * 300000.0) / 480e6, 1000},
+        // 22,500,000 µs of quarters at 480 ticks: 46.875 ms, 2,250 frames.
+        {1920, 25, kLeadIn, kLeadIn + 240 * 300000.0 / 480e6, 3250},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.startTick);
@@ -44,8 +46,7 @@ TEST(RecordingStart, TheStartTickFallsAfterTheLeadInAtItsOwnTempos) {
         const double start = StreamSecondsToTick(streamFills, 480, info.leadInTicks);
         EXPECT_NEAR(start, c.startSeconds, 1e-12);
         EXPECT_NEAR(StreamSecondsToTick(streamFills, 480, info.leadInTicks + 2160 - c.startTick), c.noteSeconds, 1e-12);
-        // Frame 1000 of a 48 kHz capture was being captured as the stream started.
-        EXPECT_EQ(FrameAfter(1000, start, 48000), 1000 + static_cast<std::uint64_t>(c.startSeconds * 48000 + 0.5));
+        EXPECT_EQ(FrameAfter(1000, start, 48000), c.startFrame);
     }
 }
 
