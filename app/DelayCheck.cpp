@@ -33,7 +33,7 @@ std::string Formatted(const char* format, double a, double b = 0, double c = 0, 
 
 // "(5回のうち 3 回)": how many of the notes were found.
 std::string HeardOf(const DelayMeasurement& result) {
-    return "(" + std::to_string(result.notes) + "回のうち " + std::to_string(result.heard) + " 回)";
+    return Formatted("(%.0f回のうち %.0f 回)", result.notes, result.heard);
 }
 
 std::string ResultText(const DelayMeasurement& result) {

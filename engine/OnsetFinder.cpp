@@ -15,6 +15,10 @@ namespace {
 // the input's quiet before this one.
 constexpr double kPauseSeconds = 0.003;
 constexpr double kOnsetShareOfPeak = 0.1;
+// The take's frames are placed from the devices' clocks, which may put the sound of a device
+// that sounds at once a frame or two before its note's frame; sound earlier than this is not the
+// note's.
+constexpr double kEarlySeconds = 0.0005;
 // The input's noise never reaches twice its peak before the notes, so it never starts a note.
 constexpr double kSoundingOverFloor = 2.0;
 // A note is heard only 20 dB above that floor: its onset is then judged at most a fifth of the
@@ -22,6 +26,11 @@ constexpr double kSoundingOverFloor = 2.0;
 constexpr double kNoteOverFloor = 10.0;
 
 unsigned BytesPerSample(const TakeFormat& format) { return (format.bitsPerSample + 7u) / 8u; }
+
+// The frame that lies `seconds` (rounded up to whole frames) before `frame`, or the first.
+std::uint64_t FrameBefore(std::uint64_t frame, double seconds, std::uint32_t rate) {
+    return frame - std::min(frame, static_cast<std::uint64_t>(std::ceil(seconds * rate)));
+}
 
 // A take's samples against full scale, without the DC offset that the input records with no
 // note; the loudest that input gets without it is the floor the notes are judged against.
@@ -94,20 +103,21 @@ NoteLook LookForNote(const Take& take, std::uint32_t rate, std::uint64_t from, s
 
     const double sounding = std::max(peak * kOnsetShareOfPeak, floor * kSoundingOverFloor);
     const auto pause = static_cast<std::uint64_t>(std::ceil(kPauseSeconds * rate));
+    const std::uint64_t earliest = FrameBefore(from, kEarlySeconds, rate);
     std::uint64_t onset = peakFrame;
     std::uint64_t quiet = 0;
     // The pause may lie before the window: a note less late than the pause has it there.
     for (std::uint64_t f = peakFrame; quiet < pause && f-- > 0;) {
         if (take.Level(f) < sounding) {
             ++quiet;
-        } else if (f < from) {
+        } else if (f < earliest) {
             return look;  // sounding before the note was played
         } else {
             onset = f;
             quiet = 0;
         }
     }
-    if (quiet == pause) look.onset = onset;
+    if (quiet == pause) look.onset = std::max(onset, from);
     return look;
 }
 
@@ -120,7 +130,7 @@ DelayMeasurement MeasureDelay(std::span<const std::uint8_t> pcm, const TakeForma
     const unsigned bytes = BytesPerSample(format);
     if (format.rate == 0 || format.channels == 0 || bytes == 0 || bytes > 4 || noteFrames.empty()) return result;
     Take take(pcm, format);
-    take.MeasureFloor(noteFrames[0]);
+    take.MeasureFloor(FrameBefore(noteFrames[0], kEarlySeconds, format.rate));
     std::vector<double> delays;
     bool drowned = false;
     for (std::size_t k = 0; k < noteFrames.size(); ++k) {

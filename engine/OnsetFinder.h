@@ -44,8 +44,10 @@ struct DelayMeasurement {
 // its onset is the first frame of the sound that leads up to the window's peak, after a pause of
 // a few milliseconds. A note is heard when its peak reaches the silence limit of the finish
 // report and stands well above the floor; a frame sounds from a tenth of that peak on, and never
-// as low as the floor. Sound that was already there when the window began is no onset. With
-// `jitterAccepted`, notes up to kMaxJitterSpreadMs apart are jittery, not unsteady.
+// as low as the floor. Sound that was already there when the window began is no onset, but the
+// placing of the frames may show a device that sounds at once up to half a millisecond early:
+// that is 0 ms. With `jitterAccepted`, notes up to kMaxJitterSpreadMs apart are jittery, not
+// unsteady.
 DelayMeasurement MeasureDelay(std::span<const std::uint8_t> pcm, const TakeFormat& format,
                               std::span<const std::uint64_t> noteFrames, bool jitterAccepted = false);
 
