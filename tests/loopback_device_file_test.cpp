@@ -172,14 +172,11 @@ TEST(LoopbackDeviceFile, DevicesThatTakeTheirTime) {
 }
 
 TEST(LoopbackDeviceFile, AnInputRecordsItsOwnOffsetAndNoise) {
-    const LoopbackDeviceSet devices =
-        Parse("wavein Hum\n  dc -0.6\n  noise -65.5  # a cheap line in\n  deaf\nwavein Clean\n");
+    const LoopbackDeviceSet devices = Parse("wavein Hum\n  dc -0.6\n  noise -65.5  # a cheap line in\n  deaf\n");
     const CaptureInput hum = LoopbackCaptureInput(devices.waveIns.at(0));
     EXPECT_DOUBLE_EQ(hum.dc, -0.006);
     EXPECT_DOUBLE_EQ(hum.noiseRms, std::pow(10.0, -65.5 / 20));
     EXPECT_TRUE(hum.deaf);
-    const CaptureInput clean = LoopbackCaptureInput(devices.waveIns.at(1));
-    EXPECT_EQ(std::tuple(clean.dc, clean.noiseRms, clean.deaf), std::tuple(0.0, 0.0, false));
 }
 
 TEST(LoopbackDeviceFile, EmptyAndCommentOnlyFilesHaveNoDevices) {
