@@ -34,6 +34,11 @@ std::string Formatted(const char* format, double a, double b = 0, double c = 0, 
     return text;
 }
 
+// "(5回のうち 3 回)": how many of the notes were found.
+std::string HeardOf(const DelayMeasurement& result) {
+    return Formatted("(%.0f回のうち %.0f 回)", result.notes, result.heard);
+}
+
 std::string ResultText(const DelayMeasurement& result) {
     switch (result.verdict) {
         case DelayVerdict::measured:
@@ -48,8 +53,11 @@ std::string ResultText(const DelayMeasurement& result) {
                              "ほかのジョブとは ±%.1f ms の範囲でそろいます。",
                              result.delayMs, result.heard, result.spreadMs / 2, result.spreadMs / 2);
         case DelayVerdict::notHeard:
-            return "測定の音が聞こえませんでした。(" + std::to_string(result.notes) + "回のうち " + std::to_string(result.heard) +
-                   " 回)\nMIDI OUTデバイスの音がWAVE INデバイスに届いているか確かめてください。" + kNotKept;
+            return "測定の音が聞こえませんでした。" + HeardOf(result) +
+                   "\nMIDI OUTデバイスの音がWAVE INデバイスに届いているか確かめてください。" + kNotKept;
+        case DelayVerdict::drowned:
+            return "WAVE INデバイスにもともと入っている音(雑音やハムなど)が大きく、測定の音と聞き分けられませんでした。" +
+                   HeardOf(result) + "\n入力の雑音やハムを小さくするか、MIDI OUTデバイスの音を大きくしてください。" + kNotKept;
         case DelayVerdict::unsteady:
             return Formatted("測るたびに遅れが %.1f ms 違いました。(%.1f ms まで)", result.spreadMs, kMaxDelaySpreadMs) +
                    kNotKept;

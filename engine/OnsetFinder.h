@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
 
 namespace solvena {
@@ -21,18 +20,12 @@ struct TakeFormat {
     std::uint16_t channels = 2;
 };
 
-// The first frame of the note that sounds loudest in frames [from, to) of the PCM take: the
-// start of the sound that leads up to the window's peak without a pause of a few milliseconds.
-// A frame counts as sounding from a tenth of the window's peak on. Nothing when the window's
-// peak is below the silence limit of the finish report (or the window is empty).
-std::optional<std::uint64_t> FindOnset(std::span<const std::uint8_t> pcm, const TakeFormat& format,
-                                       std::uint64_t from, std::uint64_t to);
-
 enum class DelayVerdict {
     measured,
     notHeard,  // a note was not heard at all
     unsteady,  // the notes came back with more than kMaxDelaySpreadMs between them
     jittery,   // more notes, up to kMaxJitterSpreadMs apart: their median is kept
+    drowned,   // a note could not be told from what the input records anyway (its noise or hum)
 };
 
 struct DelayMeasurement {
@@ -43,9 +36,18 @@ struct DelayMeasurement {
     int notes = 0;        // notes played
 };
 
-// `noteFrames`: where each note would begin without any delay, in rising order. Each note is
-// looked for from its own frame up to the next note's (the last one, as far as the one before
-// it had). With `jitterAccepted`, notes up to kMaxJitterSpreadMs apart are jittery, not unsteady.
+// `pcm`: the take, 8 bits unsigned or 16 to 32 bits signed. `noteFrames`: where each note would
+// begin without any delay, in rising order; the frames before the first one hold what the input
+// records with no note. Its DC offset is taken out of the whole take, and the loudest that is
+// left of it there (noise, hum) is the floor the notes are judged against. Each note is looked
+// for from its own frame up to the next note's (the last one, as far as the one before it had):
+// its onset is the first frame of the sound that leads up to the window's peak, after a pause of
+// a few milliseconds. A note is heard when its peak reaches the silence limit of the finish
+// report and stands well above the floor; a frame sounds from a tenth of that peak on, and never
+// as low as the floor. Sound that was already there when the window began is no onset, but the
+// placing of the frames may show a device that sounds at once up to half a millisecond early:
+// that is 0 ms. With `jitterAccepted`, notes up to kMaxJitterSpreadMs apart are jittery, not
+// unsteady.
 DelayMeasurement MeasureDelay(std::span<const std::uint8_t> pcm, const TakeFormat& format,
                               std::span<const std::uint64_t> noteFrames, bool jitterAccepted = false);
 

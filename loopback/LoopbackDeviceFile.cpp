@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
+#include <limits>
 #include <optional>
 
 namespace solvena::devices {
@@ -42,6 +44,14 @@ std::optional<std::uint32_t> ParseNumber(std::string_view text) {
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return value;
+}
+
+// A decimal number, perhaps negative and with decimals.
+std::optional<double> ParseDecimal(std::string_view text) {
+    double value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    const bool whole = !text.empty() && ec == std::errc() && end == text.data() + text.size();
+    return whole && std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
 }
 
 std::optional<AcceptedValues::Range> ParseRange(std::string_view item) {
@@ -113,6 +123,12 @@ private:
         if (keyword == "startdelay") return SetDelay(current_ ? &current_->startDelay : nullptr, "wavein", keyword, rest, true);
         if (keyword == "opendelay") return SetDelay(MidiOut() ? &MidiOut()->openDelay : nullptr, "midiout", keyword, rest, true);
         if (keyword == "latency") return SetDelay(MidiOut() ? &MidiOut()->latency : nullptr, "midiout", keyword, rest, false);
+        if (keyword == "dc") return SetDecimal(current_ ? &current_->dcPercent : nullptr, keyword, rest, -100, 100);
+        if (keyword == "noise") {
+            constexpr double kAnyLevel = std::numeric_limits<double>::lowest();
+            return SetDecimal(current_ ? &current_->noiseDbfs : nullptr, keyword, rest, kAnyLevel, 0);
+        }
+        if (keyword == "deaf") return SetDeaf(rest);
         if (keyword == "stall") return SetStall(rest);
         if (keyword == "fail") return AddFailure(rest);
         return Fail("unknown keyword \"" + std::string(keyword) + "\"");
@@ -142,6 +158,24 @@ private:
         const auto values = ParseValues(ValueText(rest));
         if (!values) return Fail("bad " + std::string(keyword) + " list");
         *target = *values;
+        return true;
+    }
+
+    bool SetDecimal(std::optional<double>* target, std::string_view keyword, std::string_view rest, double low,
+                    double high) {
+        if (!target) return Fail(std::string(keyword) + " must follow a wavein line");
+        if (*target) return Fail(std::string(keyword) + " given twice for one device");
+        const auto value = ParseDecimal(ValueText(rest));
+        if (!value || *value < low || *value > high) return Fail("bad " + std::string(keyword) + " value");
+        *target = value;
+        return true;
+    }
+
+    bool SetDeaf(std::string_view rest) {
+        if (!current_) return Fail("deaf must follow a wavein line");
+        if (current_->deaf) return Fail("deaf given twice for one device");
+        if (!ValueText(rest).empty()) return Fail("deaf takes no value");
+        current_->deaf = true;
         return true;
     }
 
@@ -258,6 +292,11 @@ std::string LoopbackWaveInName(const LoopbackDeviceSet& devices, std::uint32_t i
     if (id >= devices.waveIns.size()) return {};
     const LoopbackWaveIn& device = devices.waveIns[id];
     return InjectedResult(device.failures, "caps") == kMmNoError ? device.name : std::string();
+}
+
+CaptureInput LoopbackCaptureInput(const LoopbackWaveIn& device) {
+    return {device.dcPercent.value_or(0) / 100, device.noiseDbfs ? std::pow(10.0, *device.noiseDbfs / 20) : 0,
+            device.deaf};
 }
 
 bool LoopbackWaveInAccepts(const LoopbackWaveIn& device, const WaveFormat& format) {

@@ -14,6 +14,11 @@
 //     startdelay MS-MS    with a range, a random whole number in it, drawn at every start.
 //                         The sound of that stretch is never captured; those frames are not
 //                         counted as lost; the position call reports 0 until then.
+//     dc PERCENT          it records a constant offset of PERCENT of full scale, -100 to 100
+//                         (may be negative and have decimals: "dc -0.6")
+//     noise DBFS          it records white noise of that RMS level, at most 0 ("noise -65"),
+//                         the same at every open of the device
+//     deaf                it records none of the synthesizer, only its own offset and noise
 //   midiout NAME
 //     opendelay MS | MS-MS   its stream's open returns only after MS milliseconds (a slow
 //                         driver), drawn at every open when a range is given
@@ -77,6 +82,7 @@
 #include <vector>
 
 #include "engine/DeviceSeam.h"
+#include "loopback/VirtualCapture.h"
 
 namespace solvena::devices {
 
@@ -123,6 +129,9 @@ struct LoopbackWaveIn {
     AcceptedValues bits;
     AcceptedValues channels;
     DelayRange startDelay;
+    std::optional<double> dcPercent;
+    std::optional<double> noiseDbfs;
+    bool deaf = false;
     std::vector<InjectedFailure> failures;
 };
 
@@ -149,6 +158,8 @@ MmResult CountedInjectedResult(std::vector<InjectedFailure>& failures, std::stri
 // device or when caps is made to fail.
 std::string LoopbackMidiOutName(const LoopbackDeviceSet& devices, std::uint32_t id);
 std::string LoopbackWaveInName(const LoopbackDeviceSet& devices, std::uint32_t id);
+// What the device records besides (or, deaf, instead of) the synthesizer.
+CaptureInput LoopbackCaptureInput(const LoopbackWaveIn& device);
 // Whether the device's rates, bits and channels lines accept a consistent PCM format.
 bool LoopbackWaveInAccepts(const LoopbackWaveIn& device, const WaveFormat& format);
 // The answer to WAVE_FORMAT_QUERY: bad device id, the injected query result, bad format, or

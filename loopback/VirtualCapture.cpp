@@ -81,11 +81,13 @@ std::uint64_t VirtualCapture::Advance(const VirtualSynth& synth, double now, std
         const std::uint64_t room = (header->bufferLength - header->bytesRecorded) / frameBytes;
         const std::uint64_t count = std::min({room, due - nextFrame_, kMaxFramesPerRender});
         if (count > 0) {
-            scratch_.resize(static_cast<std::size_t>(count));
-            synth.Render(start_, format_.samplesPerSec, nextFrame_, scratch_);
+            scratch_.assign(static_cast<std::size_t>(count), 0.0);
+            if (!input_.deaf) synth.Render(start_, format_.samplesPerSec, nextFrame_, scratch_);
             std::uint8_t* at = header->data + header->bytesRecorded;
             for (std::size_t i = 0; i < scratch_.size(); ++i) {
-                WritePcmFrame(scratch_[i], format_.bitsPerSample, format_.channels,
+                double value = scratch_[i] + input_.dc;
+                if (input_.noiseRms > 0) value += input_.noiseRms * noise_(random_);
+                WritePcmFrame(value, format_.bitsPerSample, format_.channels,
                               std::span<std::uint8_t>(at + i * frameBytes, frameBytes));
             }
             header->bytesRecorded += static_cast<std::uint32_t>(count * frameBytes);

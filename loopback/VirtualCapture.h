@@ -2,6 +2,10 @@
 // times (frame k at start + k / rate on the studio clock) and written as PCM frames
 // (loopback/PcmFrame.h) into the queued buffers in order.
 //
+// The device's input may add a DC offset and white noise to the synth, or record no synth at
+// all; its noise comes from a generator seeded alike for every capture, so a test hears the same
+// noise each time.
+//
 // A buffer is done once it has no room for another whole frame. Frames that fall due while no
 // buffer is queued are lost (and counted); the frames after them keep their times, so the
 // capture never drifts from the clock.
@@ -9,6 +13,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <random>
 #include <vector>
 
 #include "engine/DeviceSeam.h"
@@ -20,10 +25,18 @@ namespace solvena::devices {
 // bits, a rate above 0, consistent block align).
 bool CaptureFormatSupported(const WaveFormat& format);
 
+// What a device records besides the synth, against full scale.
+struct CaptureInput {
+    double dc = 0;
+    double noiseRms = 0;  // Gaussian white noise
+    bool deaf = false;    // records none of the synth
+};
+
 class VirtualCapture {
 public:
     // The format must be one CaptureFormatSupported accepts.
-    explicit VirtualCapture(const WaveFormat& format) : format_(format) {}
+    explicit VirtualCapture(const WaveFormat& format, const CaptureInput& input = {})
+        : format_(format), input_(input) {}
 
     static MmResult Prepare(WaveHeader* header);
     MmResult Add(WaveHeader* header);
@@ -52,6 +65,9 @@ private:
     static void Finish(WaveHeader* header, std::vector<WaveHeader*>& done);
 
     WaveFormat format_;
+    CaptureInput input_;
+    std::mt19937 random_{1};
+    std::normal_distribution<double> noise_;
     std::deque<WaveHeader*> queue_;
     bool started_ = false;
     double start_ = 0;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -148,6 +149,14 @@ TEST(LoopbackDeviceFile, RefusesTheWholeFileAtItsFirstFault) {
         {"wavein Mic\nstartdelay 600001\n", 2},         // past ten minutes
         {"wavein Mic\nstall after 2\n", 2},             // a MIDI OUT property
         {"midiout Synth\nstall 2\n", 2},                // no "after"
+        {"midiout Synth\ndeaf\n", 2},                   // a WAVE IN property
+        {"wavein Mic\ndeaf # twice\ndeaf\n", 3},        // given twice
+        {"wavein Mic\ndeaf yes\n", 2},                  // no value
+        {"wavein Mic\ndc 100.5\n", 2},                  // past full scale
+        {"wavein Mic\ndc 0,5\n", 2},                    // not a decimal point
+        {"wavein Mic\nnoise 3\n", 2},                   // above full scale
+        {"wavein Mic\nnoise -inf\n", 2},                // not a level
+        {"wavein Mic\nnoise -65\nnoise -70\n", 3},      // given twice
     };
     for (const Case& c : cases) EXPECT_EQ(Refused(c.text).line, c.line) << c.text;
 }
@@ -160,6 +169,14 @@ TEST(LoopbackDeviceFile, DevicesThatTakeTheirTime) {
     EXPECT_EQ(std::tuple(devices.midiOuts[0].latency.low, devices.midiOuts[0].latency.high), std::tuple(30u, 30u));
     EXPECT_EQ(std::tuple(devices.waveIns[0].startDelay.low, devices.waveIns[0].startDelay.high), std::tuple(600u, 1800u));
     EXPECT_FALSE(Parse("wavein Prompt\n").waveIns[0].startDelay.given);
+}
+
+TEST(LoopbackDeviceFile, AnInputRecordsItsOwnOffsetAndNoise) {
+    const LoopbackDeviceSet devices = Parse("wavein Hum\n  dc -0.6\n  noise -65.5  # a cheap line in\n  deaf\n");
+    const CaptureInput hum = LoopbackCaptureInput(devices.waveIns.at(0));
+    EXPECT_DOUBLE_EQ(hum.dc, -0.006);
+    EXPECT_DOUBLE_EQ(hum.noiseRms, std::pow(10.0, -65.5 / 20));
+    EXPECT_TRUE(hum.deaf);
 }
 
 TEST(LoopbackDeviceFile, EmptyAndCommentOnlyFilesHaveNoDevices) {

@@ -1,7 +1,9 @@
 // The delay measurement's onset finder on synthetic takes, and the file that keeps the delays.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <random>
 #include <vector>
 
@@ -11,19 +13,31 @@
 namespace solvena {
 namespace {
 
-// A take of `seconds` of noise at -70 dBFS peak, with a sharp, decaying 2 kHz note at each frame
-// of `clicks`.
-std::vector<std::uint8_t> Take(const TakeFormat& format, double seconds, const std::vector<std::uint64_t>& clicks) {
+// What the input records besides the notes, and how loud the notes are, against full scale.
+struct Input {
+    double noiseDbfs = -80;  // Gaussian white noise, RMS
+    double dc = 0;
+    double humPeak = 0;  // 50 Hz
+    double notePeak = 0.5;
+};
+
+double Level(double dbfs) { return std::pow(10.0, dbfs / 20); }
+
+// A take of `seconds` of the input, with a sharp, decaying 2 kHz note at each frame of `clicks`.
+std::vector<std::uint8_t> Take(const TakeFormat& format, double seconds, const std::vector<std::uint64_t>& clicks,
+                               const Input& input = {}) {
     const auto frames = static_cast<std::size_t>(seconds * format.rate);
     std::vector<double> signal(frames);
     std::mt19937 random(7);
-    const double noise = std::pow(10.0, -70.0 / 20);
-    std::uniform_real_distribution<double> uniform(-noise, noise);
-    for (double& s : signal) s = uniform(random);
+    std::normal_distribution<double> noise(0, Level(input.noiseDbfs));
+    for (std::size_t f = 0; f < frames; ++f) {
+        const double t = static_cast<double>(f) / format.rate;
+        signal[f] = input.dc + input.humPeak * std::sin(2 * M_PI * 50 * t) + noise(random);
+    }
     for (std::uint64_t click : clicks) {
         for (std::size_t f = click; f < frames && f < click + format.rate / 10; ++f) {
             const double t = static_cast<double>(f - click) / format.rate;
-            signal[f] += 0.5 * std::exp(-t / 0.02) * std::sin(2 * M_PI * 2000 * t + 0.3);
+            signal[f] += input.notePeak * std::exp(-t / 0.02) * std::sin(2 * M_PI * 2000 * t + 0.3);
         }
     }
     const unsigned bytes = (format.bitsPerSample + 7u) / 8u;
@@ -38,16 +52,49 @@ std::vector<std::uint8_t> Take(const TakeFormat& format, double seconds, const s
     return pcm;
 }
 
-TEST(OnsetFinder, AClickInNoiseIsFoundOnItsFrameInEveryFormat) {
-    for (const TakeFormat format : {TakeFormat{44100, 16, 2}, TakeFormat{8000, 8, 1}, TakeFormat{96000, 24, 2}}) {
-        SCOPED_TRACE(std::to_string(format.rate) + " Hz " + std::to_string(format.bitsPerSample) + " bit");
-        const std::uint64_t click = format.rate / 3 + 17;
-        const std::vector<std::uint8_t> take = Take(format, 1.0, {click});
-        const std::optional<std::uint64_t> onset = FindOnset(take, format, format.rate / 4, format.rate);
-        ASSERT_TRUE(onset);
-        EXPECT_NEAR(static_cast<double>(*onset), static_cast<double>(click), 1.0);
-        EXPECT_FALSE(FindOnset(take, format, 0, format.rate / 4)) << "noise alone is silence";
-        EXPECT_FALSE(FindOnset(take, format, format.rate, 2 * format.rate)) << "past the take";
+// Five notes half a second apart, 17 ms late (or not played at all) over what real inputs record
+// anyway: a DC offset, hum and noise. Only notes that stand out of that, after a quiet, give a delay.
+TEST(OnsetFinder, NotesAreJudgedAgainstWhatTheInputRecordsAnyway) {
+    const TakeFormat cd{44100, 16, 2};
+    const TakeFormat phone{8000, 8, 1};
+    using Late = std::vector<double>;
+    struct Case {
+        const char* what;
+        TakeFormat format;
+        Input input;
+        Late lateMs;  // each note's delay, the last one given for the notes after it; none: not played
+        DelayVerdict verdict;
+        int heard;
+    } const cases[] = {
+        {"8-bit input resting at 127", phone, {-200, -1.0 / 127}, {}, DelayVerdict::notHeard, 0},
+        {"DC at -54 dBFS", cd, {-200, Level(-54)}, {}, DelayVerdict::notHeard, 0},
+        {"noise at -65 dBFS", cd, {-65}, {}, DelayVerdict::drowned, 0},
+        {"hum at -30 dBFS", cd, {-200, 0, Level(-30)}, {}, DelayVerdict::drowned, 0},
+        {"DC at -44 dBFS under a note at -26 dBFS", cd, {-200, Level(-44), 0, Level(-26)}, {17}, DelayVerdict::measured, 5},
+        {"noise at -65 dBFS under a note at -26 dBFS", cd, {-65, 0, 0, Level(-26)}, {17}, DelayVerdict::measured, 5},
+        {"DC and hum under a note", cd, {-90, -Level(-44), Level(-46), Level(-6)}, {17}, DelayVerdict::measured, 5},
+        {"hum at -30 dBFS over a note at -26 dBFS", cd, {-200, 0, Level(-30), Level(-26)}, {17}, DelayVerdict::drowned, 0},
+        {"a note sounding before it was played", cd, {}, {17, 17, -1, 17}, DelayVerdict::drowned, 4},
+        {"notes at once, their frames placed a little late", cd, {}, {-0.05}, DelayVerdict::measured, 5},
+        {"8-bit input resting at 127 under a note", phone, {-200, -1.0 / 127}, {17}, DelayVerdict::measured, 5},
+        {"96 kHz 24-bit with DC and noise", {96000, 24, 2}, {-100, Level(-50)}, {17}, DelayVerdict::measured, 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::uint64_t> notes, clicks;
+        for (std::uint64_t k = 1; k <= 5; ++k) notes.push_back(k * c.format.rate / 2);
+        for (std::size_t k = 0; k < notes.size() && !c.lateMs.empty(); ++k) {
+            const double late = c.lateMs[std::min(k, c.lateMs.size() - 1)];
+            clicks.push_back(notes[k] + static_cast<std::uint64_t>(std::lround(late / 1000 * c.format.rate)));
+        }
+        const DelayMeasurement result = MeasureDelay(Take(c.format, 3.5, clicks, c.input), c.format, notes);
+        std::printf("[ measured ] %s: verdict %d, %d of 5 heard, %.3f ms, spread %.3f ms\n", c.what,
+                    static_cast<int>(result.verdict), result.heard, result.delayMs, result.spreadMs);
+        EXPECT_EQ(result.verdict, c.verdict);
+        EXPECT_EQ(result.heard, c.heard);
+        if (c.verdict == DelayVerdict::measured) {
+            EXPECT_NEAR(result.delayMs, std::max(c.lateMs.back(), 0.0), 1000.0 / c.format.rate + 0.01);
+        }
     }
 }
 

@@ -87,5 +87,33 @@ TEST_F(CaptureFixture, FramesWithoutABufferAreLostAndTheRestKeepTheirTimes) {
     for (std::size_t i = 0; i < 5; ++i) ExpectFrame(0, i, 11 + i);
 }
 
+// What the device records less the note: its offset and noise, and nothing of the note when deaf.
+TEST_F(CaptureFixture, ItsInputAddsAnOffsetAndNoiseAndADeafOneHearsNoSynth) {
+    const double noise = std::pow(10.0, -40.0 / 20);
+    for (const bool deaf : {false, true}) {
+        SCOPED_TRACE(deaf);
+        VirtualCapture own{PcmFormat(1, kRate, 16), {-0.006, noise, deaf}};
+        std::vector<std::uint8_t> block(2000);
+        WaveHeader header;
+        header.data = block.data();
+        header.bufferLength = 2000;
+        ASSERT_EQ(VirtualCapture::Prepare(&header), kMmNoError);
+        ASSERT_EQ(own.Add(&header), kMmNoError);
+        own.Start(0.0);
+        own.Advance(synth, 1.0, done);
+        ASSERT_EQ(header.bytesRecorded, 2000u);
+        double sum = 0, squares = 0;
+        for (std::size_t f = 0; f < 1000; ++f) {
+            const double note = deaf ? 0 : 0.25 * std::sin(2 * std::numbers::pi * 440 * static_cast<double>(f) / kRate);
+            const double extra = static_cast<std::int16_t>(block[2 * f] | block[2 * f + 1] << 8) / 32767.0 - note;
+            sum += extra;
+            squares += extra * extra;
+        }
+        const double mean = sum / 1000;
+        EXPECT_NEAR(mean, -0.006, 0.001);
+        EXPECT_NEAR(std::sqrt(squares / 1000 - mean * mean), noise, noise / 10);
+    }
+}
+
 }  // namespace
 }  // namespace solvena::devices
