@@ -51,10 +51,13 @@ std::string ConfirmText(const std::vector<RecordingJob>& jobs, const StemPlan& p
     std::string text = "チェックした " + count + " トラックを、1トラックずつ " + count +
                        " 個のジョブとしてスタックしますか？\n\n" + shown(jobs.front());
     if (jobs.size() > 2) text += "\n…";
-    if (jobs.size() > 1) text += "\n" + shown(jobs.back());
+    if (jobs.size() > 1) text += '\n' + shown(jobs.back());
     if (!plan.shared.empty()) {
         text += "\n\nノートのないトラック";
-        for (std::size_t i = 0; i < plan.shared.size(); ++i) text += (i == 0 ? " " : ", ") + std::to_string(plan.shared[i]);
+        for (std::size_t i = 0; i < plan.shared.size(); ++i) {
+            text += i == 0 ? " " : ", ";
+            text += std::to_string(plan.shared[i]);
+        }
         text += " は、どのジョブでも一緒に演奏します。";
     }
     return text;
@@ -151,7 +154,9 @@ std::size_t StemsAlreadyStacked(std::span<const RecordingJob> stacked, std::span
 }
 
 std::string StemsAlreadyStackedQuestion(std::size_t count) {
-    return "同じ名前のWAVファイルがリスト上に " + std::to_string(count) + " 個存在します。\n このままスタックしますか？";
+    std::string text = "同じ名前のWAVファイルがリスト上に ";
+    text += std::to_string(count);
+    return text += " 個存在します。\n このままスタックしますか？";
 }
 
 }  // namespace solvena
