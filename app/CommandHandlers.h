@@ -13,6 +13,7 @@ void OpenSong();                       // 7
 void ChooseWavName();                  // 10
 void StackJob();                       // 11
 void LoadJobList();                    // 12
+void StackStems();                     // 38
 // Recording position page.
 void MoveStartMarker();                // 19
 void MoveEndMarker();                  // 20

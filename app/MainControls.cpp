@@ -102,6 +102,9 @@ const ControlRow kBottomRows[] = {
     {"BUTTON", "リスト", nullptr, kShown, 467, 390, 30, 20, kShowListId, kSmall, kBottomRow, &controls.showListButton},
     {"EDIT", "", nullptr, kShown | WS_DISABLED, 208, 390, 125, 19, kUnhandledId, kSmall, kBottomRow,
      &controls.wavNameEdit},
+    // Stacks the song as stems; usable exactly when スタック is (the track page enables both).
+    {"BUTTON", "トラック別", nullptr, kShown | WS_DISABLED, 140, 390, 65, 20, kStemsId, kSmall, kBottomRow,
+     &controls.stemsButton},
 };
 
 // Creation step 8.

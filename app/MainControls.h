@@ -26,6 +26,7 @@ enum ControlId : int {
     kEndBarId = 20,
     kFirstTrackToggleId = 21,  // 21..36
     kCancelId = 37,
+    kStemsId = 38,
     kUnhandledId = 240,
 };
 
@@ -72,6 +73,7 @@ struct MainControls {
     HWND loadListButton = nullptr;
     HWND stackButton = nullptr;
     HWND showListButton = nullptr;
+    HWND stemsButton = nullptr;  // トラック別
     // Run mode
     HWND busyFrame = nullptr;
     HWND progressLabel = nullptr;

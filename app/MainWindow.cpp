@@ -78,6 +78,7 @@ bool OnCommand(int id, int code) {
         case kControlPanelId: OnControlPanel(); return true;
         case kWavNameId: ChooseWavName(); return true;
         case kStackId: StackJob(); return true;
+        case kStemsId: StackStems(); return true;
         case kLoadListId: LoadJobList(); return true;
         case kShowListId: ShowJobList(); return true;
         case kWaveInId:

@@ -7,6 +7,7 @@
 #include "app/AppState.h"
 #include "app/CommandHandlers.h"
 #include "app/MainControls.h"
+#include "app/StackPageInputs.h"
 #include "engine/FormatProbe.h"
 #include "engine/RunTexts.h"
 #include "engine/win32/Prompts.h"
@@ -38,7 +39,9 @@ std::int32_t TableEntry(const Table& table, std::int32_t position) {
                : 0;
 }
 
-StackInputs ReadInputs() {
+}  // namespace
+
+StackInputs ReadStackInputs() {
     StackInputs inputs;
     inputs.wavName = TextOfControl(controls.wavNameEdit);
     inputs.startBar = TextOfControl(controls.startBarEdit);
@@ -53,22 +56,24 @@ StackInputs ReadInputs() {
     return inputs;
 }
 
-bool AskYes(const char* text) {
-    return engine::ShowMessageBox(mainWindow, text, kConfirmCaption, MB_YESNO) == IDYES;
+void RefuseStacking(const std::string& text) {
+    engine::ShowMessageBox(mainWindow, text.c_str(), kRefusalCaption, MB_OK);
 }
 
-}  // namespace
+bool AskStackQuestion(const std::string& text) {
+    return engine::ShowMessageBox(mainWindow, text.c_str(), kConfirmCaption, MB_YESNO) == IDYES;
+}
 
 void StackJob() {
-    const StackInputs inputs = ReadInputs();
+    const StackInputs inputs = ReadStackInputs();
     if (const StackRefusal refusal = CheckStackInputs(inputs, mainSong, jobCount); refusal != StackRefusal::none) {
-        engine::ShowMessageBox(mainWindow, StackRefusalText(refusal, inputs, mainSong).c_str(), kRefusalCaption, MB_OK);
+        RefuseStacking(StackRefusalText(refusal, inputs, mainSong));
         return;
     }
     std::string wavPath = JoinedWavPath(mainSong, inputs);
     // Asked once, at the first job with the same file; the path is compared before ".wav" is added.
-    if (JobWithWavPath(StackedJobs(), wavPath) && !AskYes(kDuplicateQuestion)) return;
-    if (LacksWavExtension(wavPath) && AskYes(kExtensionQuestion)) wavPath += ".wav";
+    if (JobWithWavPath(StackedJobs(), wavPath) && !AskStackQuestion(kDuplicateQuestion)) return;
+    if (LacksWavExtension(wavPath) && AskStackQuestion(kExtensionQuestion)) wavPath += ".wav";
     AddStackedJob(MakeStackedJob(mainSong, tracks, inputs, wavPath));
 }
 

@@ -40,7 +40,7 @@ void Enable(HWND control, bool enabled) { EnableWindow(control, enabled ? TRUE :
 void EnableSongControls() {
     for (HWND control : {controls.startBarLabel, controls.startBarEdit, controls.endBarLabel, controls.endBarEdit,
                          controls.reverbLabel, controls.reverbEdit, controls.wavNameButton, controls.stackButton,
-                         controls.wavNameEdit}) {
+                         controls.stemsButton, controls.wavNameEdit}) {
         Enable(control, true);
     }
     Enable(controls.loadListButton, !LoadListLocked());

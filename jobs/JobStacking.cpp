@@ -35,6 +35,14 @@ std::int32_t ReadEditNumber(std::string_view text) {
 
 StackRefusal CheckStackInputs(const StackInputs& inputs, const Song& song, std::int32_t jobsInUse) {
     if (jobsInUse >= static_cast<std::int32_t>(kMaxJobs)) return StackRefusal::tableFull;
+    if (const StackRefusal refusal = CheckPageInputs(inputs, song); refusal != StackRefusal::none) return refusal;
+    // ".wav" may still be added: the path it would then be must fit too.
+    const std::string joined = JoinedWavPath(song, inputs);
+    if (joined.size() + (LacksWavExtension(joined) ? 4 : 0) > kJoinedPathLimit) return StackRefusal::pathTooLong;
+    return StackRefusal::none;
+}
+
+StackRefusal CheckPageInputs(const StackInputs& inputs, const Song& song) {
     if (inputs.wavName.empty()) return StackRefusal::noWavName;
     const std::int32_t start = ReadEditNumber(inputs.startBar);
     const std::int32_t end = ReadEditNumber(inputs.endBar);
@@ -43,9 +51,6 @@ StackRefusal CheckStackInputs(const StackInputs& inputs, const Song& song, std::
     // records nothing.
     if (!NamesABar(start, song)) return StackRefusal::noStartBar;
     if (!NamesABar(end, song) || end == 0) return StackRefusal::noEndBar;
-    // ".wav" may still be added: the path it would then be must fit too.
-    const std::string joined = JoinedWavPath(song, inputs);
-    if (joined.size() + (LacksWavExtension(joined) ? 4 : 0) > kJoinedPathLimit) return StackRefusal::pathTooLong;
     return StackRefusal::none;
 }
 
@@ -83,6 +88,13 @@ bool LacksWavExtension(std::string_view path) {
 
 RecordingJob MakeStackedJob(const Song& song, const TrackTable& tracks, const StackInputs& inputs,
                             const std::string& wavPath) {
+    std::array<std::uint8_t, kMaxTracks> flags{};
+    for (std::size_t i = 0; i < kMaxTracks; ++i) flags[i] = tracks[i].selected == 1 ? 1 : 0;
+    return MakeJobOfTracks(song, inputs, wavPath, flags);
+}
+
+RecordingJob MakeJobOfTracks(const Song& song, const StackInputs& inputs, const std::string& wavPath,
+                             const std::array<std::uint8_t, kMaxTracks>& trackFlags) {
     RecordingJob job;
     SetText(job.midiPath, TextOf(song.path));
     SetText(job.wavPath, wavPath);
@@ -97,7 +109,7 @@ RecordingJob MakeStackedJob(const Song& song, const TrackTable& tracks, const St
     job.expectedSeconds = ExpectedSeconds(song, static_cast<std::uint32_t>(job.startTick),
                                           static_cast<std::uint32_t>(job.endTick), job.reverbSeconds);
     const std::uint32_t count = song.trackCount < kMaxTracks ? song.trackCount : kMaxTracks;
-    for (std::uint32_t i = 0; i < count; ++i) job.trackEnabled[i] = tracks[i].selected == 1 ? 1 : 0;
+    for (std::uint32_t i = 0; i < count; ++i) job.trackEnabled[i] = trackFlags[i] == 1 ? 1 : 0;
     job.enabled = 1;
     return job;
 }

@@ -2,6 +2,7 @@
 // the job record filled from the song and the chosen devices and format.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -48,6 +49,9 @@ enum class StackRefusal {
 // The first refusal of the inputs, checked in the order the user meets them; `jobsInUse` is the
 // table's count.
 StackRefusal CheckStackInputs(const StackInputs& inputs, const Song& song, std::int32_t jobsInUse);
+// The refusals of the WAV name and the bars alone, in the same order: every command that stacks
+// from the pages makes them.
+StackRefusal CheckPageInputs(const StackInputs& inputs, const Song& song);
 
 // The refusal's message (caption "スタック失敗"); the bar refusals name the song's last bar.
 std::string StackRefusalText(StackRefusal refusal, const StackInputs& inputs, const Song& song);
@@ -65,5 +69,8 @@ bool LacksWavExtension(std::string_view path);
 // The job the inputs describe, switched on; the tracks come from the song's selections.
 RecordingJob MakeStackedJob(const Song& song, const TrackTable& tracks, const StackInputs& inputs,
                             const std::string& wavPath);
+// The same job playing the tracks whose flags are 1 (flags at or beyond the song's tracks stay 0).
+RecordingJob MakeJobOfTracks(const Song& song, const StackInputs& inputs, const std::string& wavPath,
+                             const std::array<std::uint8_t, kMaxTracks>& trackFlags);
 
 }  // namespace solvena

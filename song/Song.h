@@ -72,6 +72,9 @@ struct TrackInfo {
     std::optional<std::string> name;
     std::optional<std::string> instrumentName;
     std::uint32_t firstNoteTick = 0;
+    // A note-on with a velocity above 0 was seen: the track sounds (a note-on of velocity 0 is a
+    // note-off).
+    bool hasNotes = false;
     std::uint32_t endTick = 0;
     std::uint8_t selected = 0;
 };

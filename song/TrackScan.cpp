@@ -33,6 +33,16 @@ struct Taken {
 
 std::int32_t SignedByte(Bytes buf, ByteIndex i) { return static_cast<std::int8_t>(ByteAt(buf, i)); }
 
+// Whether the event at status index `s` is a note-on that sounds (velocity above 0). `status` is
+// the track's own running status, kept as the run's stream keeps it: a channel or system status
+// sets it, meta and system exclusive events leave it, so a note in running status counts too.
+bool SoundsANote(Bytes buf, ByteIndex s, std::uint8_t& status) {
+    const std::uint8_t b = ByteAt(buf, s);
+    if (b >= 0x80 && b != 0xF0 && b != 0xF7 && b != 0xFF) status = b;
+    if ((status & 0xF0u) != 0x90u || (b >= 0x80 && b != status)) return false;
+    return ByteAt(buf, b < 0x80 ? s + 1 : s + 2) > 0;
+}
+
 std::uint32_t ConductorKindOf(int eventKind) {
     switch (eventKind) {
         case EventKind::kTempo: return kTempo;
@@ -51,9 +61,11 @@ void ScanTrack(Song& song, TrackInfo& track, std::uint32_t index) {
     track.hasProgram = false;
     track.channel = 0;
     track.firstNoteTick = 0;
+    track.hasNotes = false;
     track.name.reset();
     track.instrumentName.reset();
     Taken taken;
+    std::uint8_t status = 0;
 
     const Bytes buf(track.data.data(), track.data.size());
     std::uint32_t tick = 0;
@@ -62,6 +74,7 @@ void ScanTrack(Song& song, TrackInfo& track, std::uint32_t index) {
         tick += ReadDeltaTime(buf, i);
         const int k = ClassifyEvent(buf, i);
         const ByteIndex s = EventStatusIndex(buf, i);
+        if (SoundsANote(buf, s, status)) track.hasNotes = true;
         switch (k) {
             case EventKind::kPortPrefix:
                 if (!taken.port) { track.port = SignedByte(buf, s + 3); taken.port = true; }

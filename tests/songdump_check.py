@@ -51,14 +51,15 @@ def expected_tracks(demo):
     hexed = lambda b: b.hex()
     return [
         {"length": lengths[0], "bankMsb": 1, "bankLsb": 1, "program": 0, "channel": 0, "port": 0,
-         "name": hexed(demo.TITLE), "instrumentName": None, "firstNoteTick": 0, "endTick": demo.BARS * demo.BAR},
+         "name": hexed(demo.TITLE), "instrumentName": None, "firstNoteTick": 0, "hasNotes": False,
+         "endTick": demo.BARS * demo.BAR},
         {"length": lengths[1], "bankMsb": demo.PIANO_BANK[0], "bankLsb": demo.PIANO_BANK[1],
          "program": demo.PIANO_PROGRAM, "channel": demo.PIANO_CHANNEL + 1, "port": 0,
          "name": hexed(demo.PIANO_NAME), "instrumentName": hexed(demo.PIANO_INSTRUMENT),
-         "firstNoteTick": 0, "endTick": demo.PIANO_END},
+         "firstNoteTick": 0, "hasNotes": True, "endTick": demo.PIANO_END},
         {"length": lengths[2], "bankMsb": 1, "bankLsb": 1, "program": 0, "channel": demo.DRUM_CHANNEL + 1,
          "port": demo.DRUM_PORT, "name": hexed(demo.DRUM_NAME), "instrumentName": None,
-         "firstNoteTick": demo.DRUM_FIRST_NOTE, "endTick": demo.DRUM_END},
+         "firstNoteTick": demo.DRUM_FIRST_NOTE, "hasNotes": True, "endTick": demo.DRUM_END},
     ]
 
 

@@ -124,7 +124,7 @@ ByteVec ManyTrackSong(int count) {
     return file.Bytes();
 }
 
-ByteVec PartsSong(int bars) {
+ByteVec PartsSong(int bars, const std::vector<std::string>& names) {
     const std::uint32_t end = static_cast<std::uint32_t>(bars) * 1920;
     TrackBuilder conductor;
     conductor.Tempo(0, 500000).Tempo(1920, 600000).Tempo(3840, 428571).EndOfTrack(end - 5760);
@@ -135,6 +135,7 @@ ByteVec PartsSong(int bars) {
         const auto status = [part](std::uint8_t kind) { return static_cast<std::uint8_t>(kind | part); };
         const auto note = static_cast<std::uint8_t>(60 + 7 * part);
         TrackBuilder track;
+        if (part < names.size() && !names[part].empty()) track.Text(0, 0x03, names[part]);
         track.Event(0, {status(0xC0), static_cast<std::uint8_t>(part * 20)});
         for (int c = 0; c < (part == 0 ? 1 : 4 * part); ++c) track.Event(0, {status(0xB0), controllers[c], 100});
         std::uint32_t at = 0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -48,8 +49,9 @@ ByteVec ManyTrackSong(int count);
 // A song recorded in parts that must line up: division 480, 4/4, 120 beats per minute, 100 from
 // bar 1, 140 from bar 3, and three tracks of short notes on every beat, track k (1 to 3) (k - 1) ×
 // 160 ticks after it, so no two tracks sound at once. The tracks start with 1, 4 and 8
-// controllers, track 2 one more at tick 1000: every selection has its own lead-in.
-ByteVec PartsSong(int bars);
+// controllers, track 2 one more at tick 1000: every selection has its own lead-in. `names` names the
+// three tracks in turn (an empty or missing name: no name event).
+ByteVec PartsSong(int bars, const std::vector<std::string>& names = {});
 
 // A song in parts for a General MIDI synthesizer: division 480, 4/4, 120 beats per minute, 90
 // from bar 2, 150 from bar 4, and three tracks on channels 1 to 3 that each play one short note

@@ -231,6 +231,7 @@ std::vector<Wanted> WantedControls() {
         {&controls.loadListButton, "Button", "読込", 0, 363, 390, 40, 20, 12, kSmall, kBottom, true},
         {&controls.stackButton, "Button", "スタック", 0, 405, 390, 60, 20, 11, kSmall, kBottom, false},
         {&controls.showListButton, "Button", "リスト", 0, 467, 390, 30, 20, 13, kSmall, kBottom, true},
+        {&controls.stemsButton, "Button", "トラック別", 0, 140, 390, 65, 20, 38, kSmall, kBottom, false},
         {&controls.busyFrame, "Button", "", 0, 3, 32, 494, 350, 240, kNone, kRun, false},
         {&controls.progressLabel, "Static", "", 0, 215, 150, 140, 20, 240, kNormal, kRun, true},
         {&controls.cancelButton, "Button", "キャンセル", 0, 220, 200, 60, 20, 37, kSmall, kRun, true},

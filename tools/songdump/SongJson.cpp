@@ -22,6 +22,7 @@ Json TrackJson(const TrackInfo& t) {
             {"name", TextOrNull(t.name)},
             {"instrumentName", TextOrNull(t.instrumentName)},
             {"firstNoteTick", t.firstNoteTick},
+            {"hasNotes", t.hasNotes},
             {"endTick", t.endTick}};
 }
 

@@ -73,6 +73,7 @@ std::vector<ExpectedControl> Build() {
     c.push_back(PushButton("stackButton", "スタック", 405, 390, 60, 20, 11, true, true, kBottomRow));
     c.push_back(PushButton("showListButton", "リスト", 467, 390, 30, 20, 13, true, false, kBottomRow));
     c.push_back(Edit("wavNameEdit", "", 208, 390, 125, 19, 240, true, kBottomRow));
+    c.push_back(PushButton("stemsButton", "トラック別", 140, 390, 65, 20, 38, true, true, kBottomRow));
 
     c.push_back(Label("deviceHeading", "オーディオ･デバイス", 40, 50, 125, 18, false, false, 2));
     c.push_back(Label("outputHeading", "出力ファイルの設定", 40, 170, 125, 18, false, false, 2));

@@ -8,6 +8,7 @@
 
 #include "Options.h"
 #include "Query.h"
+#include "song/Song.h"
 
 namespace uidriver {
 
@@ -44,8 +45,13 @@ std::optional<CheckResult> ReadResult(const std::string& path) {
 std::string UnixPath(const std::string& windowsPath) {
     std::string path = windowsPath;
     if (path.size() >= 2 && (path[0] == 'Z' || path[0] == 'z') && path[1] == ':') path.erase(0, 2);
-    for (char& c : path) {
-        if (c == '\\') c = '/';
+    // The second byte of a double-byte character may be 0x5C without being a separator.
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (solvena::IsCp932LeadByte(static_cast<unsigned char>(path[i]))) {
+            ++i;
+        } else if (path[i] == '\\') {
+            path[i] = '/';
+        }
     }
     return path;
 }

@@ -1,10 +1,15 @@
 // Opening songs and stacking jobs as a person would: the open dialog, the track page's paging and
-// toggles, the recording position page's markers, each refusal and question of スタック, and the
-// whole road from a MIDI file to WAV files.
+// toggles, the recording position page's markers, each refusal and question of スタック, the whole
+// road from a MIDI file to WAV files, and a song recorded as stems with トラック別.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,6 +25,7 @@ namespace uidriver {
 namespace {
 
 using solvena::test::ManyTrackSong;
+using solvena::test::PartsSong;
 using solvena::test::ShowcaseSong;
 
 constexpr int kMarkerId = 3;
@@ -44,11 +50,12 @@ protected:
         return which < markers.size() ? RectInParent(markers[which]) : RECT{};
     }
 
-    // Presses スタック and answers `expected` boxes in turn (then makes sure no other comes); the
-    // boxes seen, as (caption, text).
-    std::vector<std::pair<AnsiText, AnsiText>> Stack(std::vector<int> answers, std::size_t expected) {
+    // Presses スタック (or another button) and answers `expected` boxes in turn (then makes sure no
+    // other comes); the boxes seen, as (caption, text).
+    std::vector<std::pair<AnsiText, AnsiText>> Stack(std::vector<int> answers, std::size_t expected,
+                                                     const char* button = "stackButton") {
         std::vector<std::pair<AnsiText, AnsiText>> seen;
-        if (!Click(Control("stackButton"))) return seen;
+        if (!Click(Control(button))) return seen;
         while (auto box = WaitForMessageBox(Run().processId(), seen.size() < expected ? 5000 : 300)) {
             seen.emplace_back(box->caption, box->text);
             const int answer = answers.empty() ? IDOK : answers.front();
@@ -273,6 +280,80 @@ TEST_F(SongPages, FromAMidiFileToThreeWavFiles) {
         // The tail's timer and the last notification each come some milliseconds late.
         EXPECT_NEAR(NumberOf(info, "seconds"), playing + 1, 0.25);
     }
+}
+
+// The notes wav_check.py's "aligned" found, tick to frame.
+std::map<long, long> FramesOfNotes(const CheckResult& aligned) {
+    std::map<long, long> frames;
+    std::istringstream notes(ValueOf(aligned, "notes"));
+    for (std::string note; std::getline(notes, note, ',');) {
+        frames[std::strtol(note.c_str(), nullptr, 10)] = std::strtol(note.c_str() + note.find(':') + 1, nullptr, 10);
+    }
+    return frames;
+}
+
+// A song of a conductor track and three parts, tracks 0, 1 and 3 ticked: トラック別 stacks parts 1
+// and 3 with the conductor track, asks about names already stacked once for both, and every
+// stem's notes fall on the frames they have in the whole-song job beside them.
+TEST_F(SongPages, StemsOfTheTickedTracksLineUpWithTheWholeSong) {
+    ASSERT_TRUE(Launch({std::nullopt, "midiout Slow Synth\n  opendelay 20-120\nwavein Slow Mic\n  startdelay 600-1800\n"}));
+    const std::string song = Put("parts.mid", PartsSong(6, {"Bass: L/R", "", "\x83\x5C\x83\x8D"}));
+    ASSERT_TRUE(OpenSong(song));
+    EXPECT_TRUE(IsWindowEnabled(Control("stemsButton")));
+    ASSERT_TRUE(Click(Toggle(1)) && Click(Toggle(3)) && Settle(Main()));
+    ASSERT_TRUE(SetEdit(Control("startBarEdit"), "2"));
+    ASSERT_TRUE(SetEdit(Control("reverbEdit"), "1"));
+    ASSERT_TRUE(SetEdit(Control("wavNameEdit"), "whole.wav"));
+    EXPECT_TRUE(Stack({}, 0).empty());
+    ASSERT_TRUE(SetEdit(Control("wavNameEdit"), "stem.wav"));
+    const auto asked = Stack({IDYES}, 1, "stemsButton");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].first, AnsiText("確認"));
+    EXPECT_EQ(asked[0].second, AnsiText("チェックした 2 トラックを、1トラックずつ 2 個のジョブとしてスタックしますか？\n\n"
+                                        "stem_01_Bass_ L_R.wav\nstem_03_\x83\x5C\x83\x8D.wav\n\n"
+                                        "ノートのないトラック 0 は、どのジョブでも一緒に演奏します。"));
+    const auto again = Stack({IDYES, IDNO}, 2, "stemsButton");
+    ASSERT_EQ(again.size(), 2u);
+    EXPECT_EQ(again[1].second, AnsiText("同じ名前のWAVファイルがリスト上に 2 個存在します。\n このままスタックしますか？"));
+    EXPECT_TRUE(IsWindowVisible(JobStack()));
+    const struct {
+        const char* wav;
+        const char* column;
+        const char* tracks;
+    } jobs[] = {{"whole.wav", " 0 1 3", "0,1,3"}, {"stem_01_Bass_ L_R.wav", " 0 1", "0,1"},
+                {"stem_03_\x83\x5C\x83\x8D.wav", " 0 3", "0,3"}};
+    ASSERT_EQ(ListRowCount(JobList()), 3);
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(ListCell(Process(), JobList(), row, 1), AnsiText(PathOf(jobs[row].wav).c_str()));
+        EXPECT_EQ(ListCell(Process(), JobList(), row, 5), AnsiText(jobs[row].column));
+    }
+    SavePicture(JobStack(), "stems");
+
+    const RunLog log = RecordAndFollow(180000);
+    ASSERT_TRUE(log.finished);
+    EXPECT_TRUE(log.boxes.empty());
+    const CheckResult wholeAligned = Check("aligned", {PathOf(jobs[0].wav), song}, {"3840", jobs[0].tracks});
+    const std::map<long, long> whole = FramesOfNotes(wholeAligned);
+    double fromSong = NumberOf(wholeAligned, "maxerror_frames");
+    long worst = 0;
+    std::size_t compared = 0;
+    for (int stem = 1; stem < 3; ++stem) {
+        SCOPED_TRACE(jobs[stem].wav);
+        const CheckResult aligned = Check("aligned", {PathOf(jobs[stem].wav), song}, {"3840", jobs[stem].tracks});
+        EXPECT_GT(NumberOf(aligned, "expected"), 0);
+        EXPECT_EQ(NumberOf(aligned, "found"), NumberOf(aligned, "expected"));
+        fromSong = std::max(fromSong, NumberOf(aligned, "maxerror_frames"));
+        for (const auto& [tick, frame] : FramesOfNotes(aligned)) {
+            ASSERT_TRUE(whole.contains(tick)) << "tick " << tick << " is not in the whole song's file";
+            worst = std::max(worst, std::labs(frame - whole.at(tick)));
+            ++compared;
+        }
+    }
+    // A file puts each note within a frame of the song's own time, so two files agree within two.
+    EXPECT_LE(worst, 2);
+    std::printf("[ measured ] two stems from bar 2 against the whole song, devices starting 0.6-1.8 s late: %zu notes, "
+                "each within %ld frames of its frame in the whole song's file (and %.0f of where the song puts it) at "
+                "44,100 Hz\n", compared, worst, fromSong);
 }
 
 }  // namespace
