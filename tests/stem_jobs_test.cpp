@@ -24,11 +24,11 @@ struct Track {
     bool ticked = true;
 };
 
-TrackBuilder Build(const Track& spec) {
+TrackBuilder Build(const Track& track) {
     TrackBuilder t;
-    if (spec.name) t.Text(0, 0x03, spec.name);
-    if (spec.instrument) t.Text(0, 0x04, spec.instrument);
-    switch (spec.kind) {
+    if (track.name) t.Text(0, 0x03, track.name);
+    if (track.instrument) t.Text(0, 0x04, track.instrument);
+    switch (track.kind) {
         case Kind::tempo: t.Tempo(0, 500000).TimeSignature(0, 4, 2); break;
         case Kind::sysex: t.Event(0, {0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7}); break;
         case Kind::controllers: t.Event(0, {0xB0, 7, 100}).Event(0, {0xB0, 10, 64}); break;

@@ -329,14 +329,13 @@ void StartMusic(HWND window, const CaptureWait& wait) {
     const double startedMs = StreamStartedMs(calledMs);
     musicStarted = true;
     // The pair's measured delay: what the module sounds at the start tick reaches the capture then.
-    const double delay = PairDelaySeconds(CurrentJob());
-    jobDelaySeconds = delay;
+    jobDelaySeconds = PairDelaySeconds(CurrentJob());
     const auto rate = static_cast<std::uint32_t>(CurrentJob().sampleRate);
     if (wait.state == CaptureWaitState::delivering) {
-        RecordCaptureFrom(StartTickFrame(wait, startedMs, leadInSeconds + delay, rate));
+        RecordCaptureFrom(StartTickFrame(wait, startedMs, leadInSeconds + jobDelaySeconds, rate));
     } else {
         // A device that cannot tell its position is recorded from its first frame.
-        RecordCaptureFrom(FrameAfter(0, delay, rate));
+        RecordCaptureFrom(FrameAfter(0, jobDelaySeconds, rate));
     }
     StartWatchdog(window);
     StartJobClock(window);
