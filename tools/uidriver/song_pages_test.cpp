@@ -89,8 +89,10 @@ TEST_F(SongPages, ATypedPathOpensTheSongAndTheTrackPagePagesBothWays) {
     EXPECT_EQ(TextOf(Info(12)), AnsiText("--"));
     EXPECT_FALSE(IsWindowEnabled(Toggle(12)));
     EXPECT_FALSE(IsWindowEnabled(Control("nextPageButton")));
-    ASSERT_TRUE(Click(Toggle(0)) && Settle(Main()));  // track 8, in the left column now
-    ASSERT_TRUE(Press("prevPageButton"));
+    // A posted click is no barrier by itself: each one's effect is waited for.
+    ASSERT_TRUE(Click(Toggle(0)) && WaitUntil([&] { return Checked(0); }, 5000));  // track 8, in the left column now
+    ASSERT_TRUE(Press("prevPageButton") &&
+                WaitUntil([&] { return TextOf(Toggle(0)) == AnsiText("Track 0"); }, 5000));
     EXPECT_TRUE(Checked(8)) << "track 8 keeps its choice in the right column";
     EXPECT_TRUE(Checked(0));
     ASSERT_TRUE(Press("modeButtons 3"));
