@@ -6,11 +6,16 @@ namespace solvena::app {
 
 namespace {
 
-constexpr char kGothicFace[] = "ＭＳ ゴシック";
-constexpr char kLabelFace[] = "Tahoma";
+// The faces go to GDI as UTF-16: a face name in the program's code page would be read in the
+// system's, and on a Windows of another locale "ＭＳ ゴシック" would name no font at all.
+constexpr wchar_t kGothicFace[] = L"ＭＳ ゴシック";
+constexpr wchar_t kLabelFace[] = L"Tahoma";
 
-HFONT MakeFont(int height, const char* face) {
-    return CreateFontA(height, 0, 0, 0, 300, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_ONLY_PRECIS,
+// The Gothic fonts carry the Japanese texts and ask for the Japanese character set, so that
+// Windows picks a font with those glyphs whatever the system locale. The label font keeps the
+// default set: Tahoma has no Japanese set and would be swapped for another face.
+HFONT MakeFont(int height, const wchar_t* face, BYTE charset) {
+    return CreateFontW(height, 0, 0, 0, 300, FALSE, FALSE, FALSE, charset, OUT_TT_ONLY_PRECIS,
                        CLIP_CHARACTER_PRECIS, PROOF_QUALITY, FF_ROMAN | DEFAULT_PITCH, face);
 }
 
@@ -22,9 +27,9 @@ void Delete(HFONT& font) {
 }  // namespace
 
 void CreateFonts() {
-    smallFont = MakeFont(10, kGothicFace);
-    normalFont = MakeFont(12, kGothicFace);
-    labelFont = MakeFont(10, kLabelFace);
+    smallFont = MakeFont(10, kGothicFace, SHIFTJIS_CHARSET);
+    normalFont = MakeFont(12, kGothicFace, SHIFTJIS_CHARSET);
+    labelFont = MakeFont(10, kLabelFace, DEFAULT_CHARSET);
 }
 
 void DeleteFonts() {

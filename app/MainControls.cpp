@@ -1,6 +1,7 @@
 #include "app/MainControls.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include <span>
 
@@ -199,6 +200,17 @@ void InsertTabs() {
     }
 }
 
+// Drawn without visual styles: the frames are the pages' plain face, which the labels and check
+// boxes on them take as their background, and the button pictures' backgrounds are turned into
+// that face colour when they load. A themed frame or button is the theme's own colour, and every
+// label, check box and picture would sit on a patch of the old face.
+void KeepClassicLook() {
+    for (HWND control : {controls.pageFrame, controls.busyFrame, controls.openButton, controls.deviceCheckButton,
+                         controls.controlPanelButton}) {
+        if (control != nullptr) SetWindowTheme(control, L" ", L" ");
+    }
+}
+
 void ShowSongTitle(const char* title) { SetWindowTextA(controls.songTitleLabel, title); }
 
 template <typename Handle>
@@ -258,6 +270,7 @@ void BuildMainWindow(HWND window, HINSTANCE instance) {
     GivePicture(controls.openButton, openBitmap);
     GivePicture(controls.deviceCheckButton, checkBitmap);
     GivePicture(controls.controlPanelButton, controlPanelBitmap);
+    KeepClassicLook();
     FillDeviceLists();
     // The tab control's font came with its row, so its items are measured with it.
     InsertTabs();

@@ -14,13 +14,15 @@ import subprocess
 import sys
 import zipfile
 
+import exe_manifest
+
 SOURCE = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", ".."))
 BUILD_APP = os.path.join(SOURCE, "build", "mingw", "app")
 SHIPPED = {"solvena.exe", "instruments.ini", "readme.txt"}
 # What every Windows has: the system's own DLLs and its C runtime. Anything else (the mingw
 # runtime above all) would have to be shipped, and is not.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "comdlg32.dll", "shell32.dll",
-               "winmm.dll", "msvcrt.dll"}
+               "winmm.dll", "msvcrt.dll", "uxtheme.dll"}
 JAPANESE = re.compile("[\u3040-\u30ff\u4e00-\u9fff]")
 LETTER = re.compile("[A-Za-z]")
 
@@ -64,6 +66,17 @@ def check_imports(_zip, folder):
     assert not extra, f"imports DLLs Windows does not have: {extra}"
 
 
+def check_manifests(_zip, folder):
+    # The zip's exe, and both builds as the tests run them.
+    numbers = exe_manifest.version_numbers(os.path.join(SOURCE, "resources", "version.txt"))
+    for exe in (os.path.join(folder, "solvena.exe"), os.path.join(BUILD_APP, "solvena.exe"),
+                os.path.join(BUILD_APP, "solvena-loopback.exe")):
+        try:
+            exe_manifest.check_manifest(exe, numbers)
+        except AssertionError as error:
+            raise AssertionError(f"{os.path.relpath(exe, SOURCE)}: {error}") from None
+
+
 def check_readme(_zip, folder):
     data = open(os.path.join(folder, "readme.txt"), "rb").read()
     assert data.startswith(b"\xef\xbb\xbf"), "no UTF-8 byte order mark"
@@ -87,6 +100,7 @@ CHECKS = [
     ("HoldsExactlyTheShippedFiles", check_listing),
     ("ShipsTheProductBuildAndTheNames", check_contents),
     ("ImportsOnlySystemDlls", check_imports),
+    ("ManifestAsksForStylesScalingAndCodePage", check_manifests),
     ("ReadmeOpensInNotepad", check_readme),
 ]
 

@@ -45,6 +45,17 @@ AnsiText TextOf(HWND window) {
     return AnsiText(buffer);
 }
 
+std::wstring WideTextOf(HWND window) {
+    wchar_t buffer[512] = {};
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, std::size(buffer), reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG | SMTO_BLOCK,
+                             kSendTimeoutMs, &copied) ||
+        copied >= std::size(buffer)) {
+        return L"<no answer>";
+    }
+    return std::wstring(buffer, copied);
+}
+
 std::string ClassOf(HWND window) {
     char name[256] = {};
     int n = GetClassNameA(window, name, sizeof name);

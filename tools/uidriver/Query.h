@@ -25,6 +25,8 @@ LRESULT AskOr(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT f
 bool Settle(HWND window);
 
 AnsiText TextOf(HWND window);
+// The text as the window holds it, in UTF-16: the same whatever either process's code page.
+std::wstring WideTextOf(HWND window);
 std::string ClassOf(HWND window);
 bool SameClass(HWND window, const char* className);  // case-insensitive, as the system compares
 int IdOf(HWND window);
