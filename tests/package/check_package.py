@@ -12,9 +12,8 @@ import re
 import shutil
 import subprocess
 import sys
+import xml.etree.ElementTree as ET
 import zipfile
-
-import exe_manifest
 
 SOURCE = os.path.normpath(os.path.join(os.path.dirname(__file__), "..", ".."))
 BUILD_APP = os.path.join(SOURCE, "build", "mingw", "app")
@@ -23,6 +22,9 @@ SHIPPED = {"solvena.exe", "instruments.ini", "readme.txt"}
 # runtime above all) would have to be shipped, and is not.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "comdlg32.dll", "shell32.dll",
                "winmm.dll", "msvcrt.dll", "uxtheme.dll"}
+# supportedOS: Windows 7, 8, 8.1, and 10 and 11 (one id).
+WINDOWS_7_TO_11 = {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+                   "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}
 JAPANESE = re.compile("[\u3040-\u30ff\u4e00-\u9fff]")
 LETTER = re.compile("[A-Za-z]")
 
@@ -66,15 +68,35 @@ def check_imports(_zip, folder):
     assert not extra, f"imports DLLs Windows does not have: {extra}"
 
 
+def manifest_of(exe):
+    """The exe's one manifest resource (type 24, id 1, no language), parsed."""
+    listed = subprocess.run(["wrestool", "-l", "-t", "24", exe], capture_output=True, text=True, check=True).stdout
+    assert [line.split(" [")[0] for line in listed.splitlines()] == ["--type=24 --name=1 --language=0"], listed
+    raw = subprocess.run(["wrestool", "-x", "--raw", "-t", "24", exe], capture_output=True, check=True).stdout
+    return ET.fromstring(raw)
+
+
 def check_manifests(_zip, folder):
+    with open(os.path.join(SOURCE, "resources", "version.txt"), encoding="ascii") as f:
+        version = ".".join(str(int(n)) for n in re.match(r"(\d+)\.(\d+)", f.readline()).groups()) + ".0.0"
+    v1, v3 = "{urn:schemas-microsoft-com:asm.v1}", "{urn:schemas-microsoft-com:asm.v3}"
+    compat, smi = "{urn:schemas-microsoft-com:compatibility.v1}", "{http://schemas.microsoft.com/SMI/"
     # The zip's exe, and both builds as the tests run them.
-    numbers = exe_manifest.version_numbers(os.path.join(SOURCE, "resources", "version.txt"))
     for exe in (os.path.join(folder, "solvena.exe"), os.path.join(BUILD_APP, "solvena.exe"),
                 os.path.join(BUILD_APP, "solvena-loopback.exe")):
-        try:
-            exe_manifest.check_manifest(exe, numbers)
-        except AssertionError as error:
-            raise AssertionError(f"{os.path.relpath(exe, SOURCE)}: {error}") from None
+        root = manifest_of(exe)
+        assert root.find(v1 + "assemblyIdentity").get("version") == version, f"{exe}: not version {version}"
+        controls = [(c.get("name"), c.get("version"), c.get("publicKeyToken"))
+                    for c in root.iterfind(f"{v1}dependency/{v1}dependentAssembly/{v1}assemblyIdentity")]
+        assert controls == [("Microsoft.Windows.Common-Controls", "6.0.0.0", "6595b64144ccf1df")], controls
+        systems = {s.get("Id") for s in root.iter(compat + "supportedOS")}
+        assert systems == WINDOWS_7_TO_11, f"supportedOS {sorted(systems)}"
+        settings = {e.tag: e.text for e in root.find(f"{v3}application/{v3}windowsSettings")}
+        assert settings == {smi + "2005/WindowsSettings}dpiAware": "false",
+                            smi + "2017/WindowsSettings}gdiScaling": "true",
+                            smi + "2019/WindowsSettings}activeCodePage": "ja-JP"}, settings
+        levels = [(e.get("level"), e.get("uiAccess")) for e in root.iter(v3 + "requestedExecutionLevel")]
+        assert levels == [("asInvoker", "false")], levels
 
 
 def check_readme(_zip, folder):

@@ -1,8 +1,6 @@
 #include "ProgramRun.h"
 
-#include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 #include "Options.h"
@@ -40,53 +38,15 @@ std::string LastError(const char* what) {
     return text;
 }
 
-std::uint32_t Read32(const std::vector<char>& bytes, std::size_t at) {
-    std::uint32_t value = 0;
-    if (at + 4 <= bytes.size()) std::memcpy(&value, bytes.data() + at, 4);
-    return value;
-}
-
-std::uint16_t Read16(const std::vector<char>& bytes, std::size_t at) { return static_cast<std::uint16_t>(Read32(bytes, at)); }
-
-// The file offset of the resource directory's list of types in a PE file, or 0.
-std::size_t ResourceRoot(const std::vector<char>& exe) {
-    const std::size_t pe = Read32(exe, 0x3C);
-    if (Read32(exe, pe) != 0x00004550) return 0;  // "PE\0\0"
-    const std::size_t optional = pe + 24;
-    const std::size_t directories = optional + (Read16(exe, optional) == 0x20B ? 112 : 96);
-    const std::uint32_t rva = Read32(exe, directories + 2 * 8);  // entry 2: the resources
-    for (std::size_t i = 0; i < Read16(exe, pe + 6); ++i) {
-        const std::size_t section = optional + Read16(exe, pe + 20) + 40 * i;
-        const std::uint32_t address = Read32(exe, section + 12);
-        if (rva >= address && rva < address + Read32(exe, section + 16)) return Read32(exe, section + 20) + rva - address;
-    }
-    return 0;
-}
-
-// Gives the copy's manifest (resource type 24) a type number the loader never asks for, so the
-// copy starts as a program without one. Wine's UpdateResource leaves a deleted resource in place,
-// hence the edit in place; the new number still sorts last among the numbered types.
-bool HideManifest(const std::string& path) {
-    std::vector<char> exe;
-    if (std::FILE* in = std::fopen(path.c_str(), "rb")) {
-        char block[65536];
-        for (std::size_t n; (n = std::fread(block, 1, sizeof block, in)) > 0;) exe.insert(exe.end(), block, block + n);
-        std::fclose(in);
-    }
-    const std::size_t root = ResourceRoot(exe);
-    const std::size_t types = Read16(exe, root + 12) + std::size_t{Read16(exe, root + 14)};
-    const std::size_t last = root + 16 + 8 * (types - 1);
-    if (root == 0 || types == 0 || Read32(exe, last) != 24) return false;
-    const std::uint32_t hidden = 0x7FFF;
-    std::FILE* out = std::fopen(path.c_str(), "r+b");
-    if (out == nullptr) return false;
-    bool written = std::fseek(out, static_cast<long>(last), SEEK_SET) == 0 && std::fwrite(&hidden, 4, 1, out) == 1;
-    if (std::fclose(out) != 0 || !written) return false;
-    HMODULE image = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (image == nullptr) return false;
-    bool gone = FindResourceA(image, MAKEINTRESOURCEA(1), RT_MANIFEST) == nullptr;
-    FreeLibrary(image);
-    return gone;
+// Gives the copy a manifest that asks for nothing, so it starts as a program without one (no
+// visual styles, the system's code page). Wine's UpdateResource cannot delete a resource, but
+// replaces one.
+bool BareManifest(const std::string& path) {
+    static char bare[] = R"(<assembly xmlns="urn:schemas-microsoft-com:asm.v1" manifestVersion="1.0"/>)";
+    HANDLE update = BeginUpdateResourceA(path.c_str(), FALSE);
+    bool replaced = update != nullptr && UpdateResourceA(update, RT_MANIFEST, MAKEINTRESOURCEA(1), 0,
+                                                         bare, sizeof bare - 1);
+    return update != nullptr && EndUpdateResourceA(update, !replaced) && replaced;
 }
 
 }  // namespace
@@ -108,8 +68,8 @@ bool ProgramRun::Start(const std::string& name, const ProgramSetup& setup, const
         *error = LastError("copying the program");
         return false;
     }
-    if (setup.withoutManifest && !HideManifest(exe)) {
-        *error = LastError("hiding the copy's manifest");
+    if (setup.withoutManifest && !BareManifest(exe)) {
+        *error = LastError("replacing the copy's manifest");
         return false;
     }
     // The names file the build installs beside the program goes with it.

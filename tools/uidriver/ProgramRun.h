@@ -14,8 +14,8 @@ struct ProgramSetup {
     std::optional<std::string> generalIni;       // bytes of general.ini; no file without them
     std::optional<std::string> loopbackDevices;  // bytes of loopback-devices.txt; likewise
     bool product = false;  // the product build (real devices) instead of the loopback build
-    // The copy's application manifest removed: the program as Windows shows a program that asks
-    // for nothing (no visual styles, the system's code page).
+    // The copy's application manifest replaced by one that asks for nothing: no visual styles,
+    // the system's code page.
     bool withoutManifest = false;
 };
 
