@@ -34,10 +34,14 @@ def digest(path):
         return hashlib.sha256(f.read()).hexdigest()
 
 
+def shipped_version():
+    with open(os.path.join(SOURCE, "resources", "version.txt"), encoding="ascii") as f:
+        return f.readline().strip()
+
+
 def check_name(zip_path, _folder):
     name = os.path.basename(zip_path)
-    with open(os.path.join(SOURCE, "resources", "version.txt"), encoding="ascii") as f:
-        version = f.readline().strip()
+    version = shipped_version()
     assert " " not in name, f"blank in {name}"
     assert name == f"solvena-{version.replace(' ', '-')}-win64.zip", f"{name} does not carry version {version!r}"
 
@@ -77,13 +81,11 @@ def manifest_of(exe):
 
 
 def check_manifests(_zip, folder):
-    with open(os.path.join(SOURCE, "resources", "version.txt"), encoding="ascii") as f:
-        version = ".".join(str(int(n)) for n in re.match(r"(\d+)\.(\d+)", f.readline()).groups()) + ".0.0"
+    version = ".".join(str(int(n)) for n in re.match(r"(\d+)\.(\d+)", shipped_version()).groups()) + ".0.0"
     v1, v3 = "{urn:schemas-microsoft-com:asm.v1}", "{urn:schemas-microsoft-com:asm.v3}"
     compat, smi = "{urn:schemas-microsoft-com:compatibility.v1}", "{http://schemas.microsoft.com/SMI/"
-    # The zip's exe, and both builds as the tests run them.
-    for exe in (os.path.join(folder, "solvena.exe"), os.path.join(BUILD_APP, "solvena.exe"),
-                os.path.join(BUILD_APP, "solvena-loopback.exe")):
+    # The zip's exe (the product build, as ShipsTheProductBuildAndTheNames makes sure) and the test build.
+    for exe in (os.path.join(folder, "solvena.exe"), os.path.join(BUILD_APP, "solvena-loopback.exe")):
         root = manifest_of(exe)
         assert root.find(v1 + "assemblyIdentity").get("version") == version, f"{exe}: not version {version}"
         controls = [(c.get("name"), c.get("version"), c.get("publicKeyToken"))
