@@ -13,6 +13,8 @@ constexpr DWORD kActionTimeoutMs = 5000;
 
 bool Click(HWND button) { return PostMessageA(button, BM_CLICK, 0, 0) != 0; }
 
+bool ClickAndWait(HWND button) { return Ask(button, BM_CLICK, 0, 0, nullptr); }
+
 bool ClickTab(HANDLE process, HWND tab, int item) {
     std::optional<RECT> rect = TabItemRect(process, tab, item);
     if (!rect) return false;

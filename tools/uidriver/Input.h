@@ -8,6 +8,10 @@ namespace uidriver {
 
 // BM_CLICK, posted.
 bool Click(HWND button);
+// BM_CLICK, sent: true once the program's command handler has returned. A posted click followed
+// by a sent message is no barrier (sent messages are delivered first). Only for buttons whose
+// command opens no box: a box's own loop would hold the send until the box closes.
+bool ClickAndWait(HWND button);
 // A posted left click in the middle of tab item `item`, so the tab control changes the selection
 // and notifies the program itself; true once the selection is `item` and the program's handler
 // has returned.

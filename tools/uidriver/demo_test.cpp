@@ -65,7 +65,7 @@ TEST_F(Demo, RecordsTheDemoSong) {
     ASSERT_TRUE(OpenSong(song));
     Picture(Main(), "1-song-opened");
     // Track 0 (tempo and markers) is chosen by the load; add the piano and the drums.
-    for (int row : {1, 2}) ASSERT_TRUE(Click(Control(Numbered("trackToggles ", row))) && Settle(Main()));
+    for (int row : {1, 2}) ASSERT_TRUE(ClickAndWait(Control(Numbered("trackToggles ", row))));
     Picture(Main(), "2-tracks-chosen");
     ASSERT_TRUE(ShowPage(1));
     ASSERT_TRUE(SetEdit(Control("startBarEdit"), "0"));

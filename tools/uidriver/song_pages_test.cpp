@@ -38,7 +38,8 @@ protected:
     HWND Toggle(int row) { return Control(Numbered("trackToggles ", row)); }
     HWND Info(int row) { return Control(Numbered("trackInfoLabels ", row)); }
     bool Checked(int row) { return AskOr(Toggle(row), BM_GETCHECK, 0, 0, -1) == BST_CHECKED; }
-    bool Press(const std::string& name) { return Click(Control(name)) && Settle(Main()); }
+    // The paging and mode buttons open no box.
+    bool Press(const std::string& name) { return ClickAndWait(Control(name)); }
 
     // The two markers: the main window's statics with the marker id, start first.
     RECT Marker(std::size_t which) {
@@ -245,7 +246,7 @@ TEST_F(SongPages, FromAMidiFileToThreeWavFiles) {
     };
     ASSERT_TRUE(SetEdit(Control("reverbEdit"), "1"));
     for (const Job& job : road) {
-        for (int row : job.rowsToClick) ASSERT_TRUE(Click(Toggle(row)) && Settle(Main()));
+        for (int row : job.rowsToClick) ASSERT_TRUE(ClickAndWait(Toggle(row)));
         ASSERT_TRUE(SetEdit(Control("startBarEdit"), job.start));
         ASSERT_TRUE(SetEdit(Control("endBarEdit"), job.end));
         ASSERT_TRUE(SetEdit(Control("wavNameEdit"), job.name));
@@ -302,7 +303,7 @@ TEST_F(SongPages, StemsOfTheTickedTracksLineUpWithTheWholeSong) {
     const std::string song = Put("parts.mid", PartsSong(6, {"Bass: L/R", "", "\x83\x5C\x83\x8D"}));
     ASSERT_TRUE(OpenSong(song));
     EXPECT_TRUE(IsWindowEnabled(Control("stemsButton")));
-    ASSERT_TRUE(Click(Toggle(1)) && Click(Toggle(3)) && Settle(Main()));
+    ASSERT_TRUE(ClickAndWait(Toggle(1)) && ClickAndWait(Toggle(3)));
     ASSERT_TRUE(SetEdit(Control("startBarEdit"), "2"));
     ASSERT_TRUE(SetEdit(Control("reverbEdit"), "1"));
     ASSERT_TRUE(SetEdit(Control("wavNameEdit"), "whole.wav"));
