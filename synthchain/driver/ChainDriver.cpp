@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 // winmm exports it to drivers; the SDK headers do not declare it.
 extern "C" BOOL WINAPI DriverCallback(DWORD_PTR callback, DWORD flags, HDRVR device, DWORD message, DWORD_PTR user,
@@ -23,6 +24,7 @@ struct Counts {
     unsigned long noteOn = 0, noteOff = 0, control = 0, program = 0, pitchBend = 0, otherShort = 0;
     unsigned long sysex = 0, sysexBytes = 0, prepare = 0, unprepare = 0, reset = 0;
     double openedMs = 0, firstNoteMs = -1, lastNoteMs = -1;
+    std::vector<double> noteMs;  // when each note on arrived
 };
 
 CRITICAL_SECTION lock;
@@ -71,6 +73,7 @@ void Count(BYTE status, BYTE velocity) {
             ++counts.noteOn;
             counts.lastNoteMs = NowMs();
             if (counts.firstNoteMs < 0) counts.firstNoteMs = counts.lastNoteMs;
+            counts.noteMs.push_back(counts.lastNoteMs);
             break;
         case 0x80: ++counts.noteOff; break;
         case 0xB0: ++counts.control; break;
@@ -120,10 +123,14 @@ void AppendLog() {
     std::fprintf(log,
                  "close opened_ms %.3f first_note_ms %.3f last_note_ms %.3f closed_ms %.3f note_on %lu note_off %lu "
                  "control %lu program %lu pitch_bend %lu other_short %lu sysex %lu sysex_bytes %lu prepare %lu "
-                 "unprepare %lu reset %lu\n",
+                 "unprepare %lu reset %lu note_ms",
                  counts.openedMs, counts.firstNoteMs, counts.lastNoteMs, NowMs(), counts.noteOn, counts.noteOff,
                  counts.control, counts.program, counts.pitchBend, counts.otherShort, counts.sysex, counts.sysexBytes,
                  counts.prepare, counts.unprepare, counts.reset);
+    for (std::size_t i = 0; i < counts.noteMs.size(); ++i) {
+        std::fprintf(log, "%s%.2f", i == 0 ? " " : ",", counts.noteMs[i] - counts.firstNoteMs);
+    }
+    std::fprintf(log, "\n");
     std::fclose(log);
 }
 

@@ -13,12 +13,15 @@
                                                  each note-on of the tracks TRACKS ("0,2") at or after tick
                                                  START against the frame it must sound on when the WAV's
                                                  first frame is tick START (by those tracks' tempo records)
-    wav_check.py --out RESULT timing WAV MIDI START TRACKS
+    wav_check.py --out RESULT timing WAV MIDI START TRACKS [ARRIVALS]
                                                  each note-on of the tracks TRACKS at or after tick START
                                                  found near its time (the WAV's first frame is tick START):
                                                  how many were heard, and the line through their delays
                                                  (offset at the start tick, drift), their mean and
-                                                 their spread
+                                                 their spread; with ARRIVALS (ms from the first note on,
+                                                 as the MIDI OUT device received them) also how evenly
+                                                 they reached the device and how evenly they sounded
+                                                 after it
     wav_check.py --out RESULT lost REPORT        frames the loopback devices lost (their report file)
     wav_check.py --out RESULT same FILE FILE     whether two files hold the same bytes
     wav_check.py --out RESULT levels WAV         peak in dBFS over every sample, and samples at full scale
@@ -233,14 +236,25 @@ def note_onset(values, rate, at, before=0.05, after=0.12, share=0.1):
     return onset
 
 
-def timing(values, rate, expected):
+def spread(values):
+    return max(values) - min(values)
+
+
+def timing(values, rate, expected, arrivals=None):
     """Delays in ms of the notes at the expected frames, and the least-squares line through them
-    against the note's time: offset at frame 0, drift in ppm and the largest distance from it."""
-    points = []
-    for _, frame in expected:
+    against the note's time: offset at frame 0, drift in ppm and the largest distance from it.
+    Given when each note reached the device, the delays split into the part before the device
+    (arrival against the note's time) and the part after it (the synthesizer and the capture)."""
+    points, after, lateness = [], [], None
+    if arrivals is not None and len(arrivals) == len(expected):
+        lateness = [a - (frame - expected[0][1]) * 1000.0 / rate for a, (_, frame) in zip(arrivals, expected)]
+    for i, (_, frame) in enumerate(expected):
         onset = note_onset(values, rate, frame)
         if onset is not None:
-            points.append((frame / rate, (onset - frame) * 1000.0 / rate))
+            delay = (onset - frame) * 1000.0 / rate
+            points.append((frame / rate, delay))
+            if lateness is not None:
+                after.append(delay - lateness[i])
     out = {"expected": len(expected), "heard": len(points)}
     if len(points) >= 2:
         n = len(points)
@@ -252,9 +266,13 @@ def timing(values, rate, expected):
         residuals = [d - (offset + slope * t) for t, d in points]
         delays = sorted(d for _, d in points)
         out.update(offset_ms="%.3f" % offset, drift_ppm="%.1f" % (slope * 1000.0), mean_ms="%.3f" % md,
-                   spread_ms="%.3f" % (delays[-1] - delays[0]),
+                   spread_ms="%.3f" % spread(delays),
                    median_ms="%.3f" % delays[n // 2], max_residual_ms="%.3f" % max(abs(r) for r in residuals),
                    first_ms="%.3f" % points[0][1], delays=",".join("%.2f" % d for _, d in points))
+    if lateness:
+        out["device_spread_ms"] = "%.3f" % spread(lateness)
+        if len(after) >= 2:
+            out["sound_spread_ms"] = "%.3f" % spread(after)
     return out
 
 
@@ -326,7 +344,8 @@ def main(argv):
         elif command == "timing":
             values, rate = samples(args[0])
             expected = note_frames(args[1], int(args[2]), [int(n) for n in args[3].split(",")], rate)
-            result.update(timing(values, rate, expected))
+            arrivals = [float(ms) for ms in args[4].split(",")] if len(args) > 4 and args[4] else None
+            result.update(timing(values, rate, expected, arrivals))
         elif command == "lost":
             # Lines "wavein N lost FRAMES", one per capture the devices closed.
             lines = [line.split() for line in open(args[0]).read().splitlines() if line.strip()]

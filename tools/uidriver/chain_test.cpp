@@ -28,10 +28,14 @@ namespace {
 using solvena::test::StemsSong;
 
 constexpr int kBar = 1920;
-// How far apart the notes' delays may lie: the synthesizer sounds each note on the next 256-frame
-// block of its output (5.8 ms at 44,100 Hz), after a stream player that counts whole milliseconds
-// (up to 2 ms late), and an onset is found to within a millisecond.
-constexpr double kChainJitterMs = 9.5;
+// How evenly the notes reach the device, against their times in the song: the stream player
+// counts whole milliseconds and wakes a little late on a busy machine (1.4 to 4.3 ms apart,
+// measured). This is the program's part: its tempo map and lead-ins.
+constexpr double kDeviceJitterMs = 6;
+// How evenly they sound after it: the synthesizer starts each note on the next 256-frame block of
+// its output (5.8 ms at 44,100 Hz), an onset is found to within a millisecond, and now and then
+// the synthesizer takes a note from its FIFO a few milliseconds late (5.4 to 8.0 ms, measured).
+constexpr double kSoundJitterMs = 11;
 // The sound server keeps time (its sink runs at 50,000 Hz, 20 us a frame; at 44,100 Hz it ran 600
 // to 3,000 ppm fast). The line through 48 notes that jitter by their blocks leans by up to about
 // 250 ppm by chance; beyond this the notes drift.
@@ -65,13 +69,19 @@ std::vector<std::string> DriverLines() {
     return lines;
 }
 
-double Field(const std::string& line, const std::string& key) {
+// The word after `key` in a driver line.
+std::string Word(const std::string& line, const std::string& key) {
     std::istringstream words(line);
     for (std::string word; words >> word;) {
-        double value = 0;
+        std::string value;
         if (word == key && words >> value) return value;
     }
-    return -1;
+    return "";
+}
+
+double Field(const std::string& line, const std::string& key) {
+    const std::string value = Word(line, key);
+    return value.empty() ? -1 : std::atof(value.c_str());
 }
 
 double ThreadSeconds(HANDLE thread) {
@@ -139,37 +149,44 @@ TEST_F(Chain, EveryNoteLandsAtOneOffsetAndTheStemsLineUp) {
     ASSERT_TRUE(log.finished);
     EXPECT_TRUE(log.boxes.empty()) << ToUtf8(log.boxes.front().text.bytes);
 
+    // One driver line a job, in order, with the times its note ons reached the device.
+    const std::vector<std::string> lines = DriverLines();
+    ASSERT_EQ(lines.size(), linesBefore + std::size(cases)) << "the driver was opened and closed once a job";
     std::vector<double> stemOffsets;
-    for (const Case& c : cases) {
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
         SCOPED_TRACE(c.wav);
-        const CheckResult timing =
-            Check("timing", {PathOf(c.wav), song}, {std::to_string(c.startBar * kBar), TrackList(c.tracks)});
+        const CheckResult timing = Check("timing", {PathOf(c.wav), song},
+                                         {std::to_string(c.startBar * kBar), TrackList(c.tracks),
+                                          Word(lines[linesBefore + i], "note_ms")});
         EXPECT_GT(NumberOf(timing, "expected"), 0);
         EXPECT_EQ(NumberOf(timing, "heard"), NumberOf(timing, "expected")) << "every note is heard";
-        EXPECT_LE(NumberOf(timing, "spread_ms"), kChainJitterMs) << ValueOf(timing, "delays");
+        EXPECT_LE(NumberOf(timing, "device_spread_ms"), kDeviceJitterMs) << lines[linesBefore + i];
+        EXPECT_LE(NumberOf(timing, "sound_spread_ms"), kSoundJitterMs) << ValueOf(timing, "delays");
         if (c.startBar == 0) {
             EXPECT_LE(std::abs(NumberOf(timing, "drift_ppm")), kMaxDriftPpm);
         } else {
             stemOffsets.push_back(NumberOf(timing, "mean_ms"));
         }
         std::printf("[ measured ] chain, %s: %s of %s notes heard, offset %s ms at the start tick, the notes' delays "
-                    "%s ms apart, drift %s ppm\n",
+                    "%s ms apart (%s ms reaching the device, %s ms after it), drift %s ppm\n",
                     c.wav, ValueOf(timing, "heard").c_str(), ValueOf(timing, "expected").c_str(),
                     ValueOf(timing, "mean_ms").c_str(), ValueOf(timing, "spread_ms").c_str(),
+                    ValueOf(timing, "device_spread_ms").c_str(), ValueOf(timing, "sound_spread_ms").c_str(),
                     ValueOf(timing, "drift_ppm").c_str());
     }
     const auto [low, high] = std::minmax_element(stemOffsets.begin(), stemOffsets.end());
-    EXPECT_LE(*high - *low, 2.0) << "three stems of one range, other lead-ins";
+    // Their lead-ins differ by some 200 ticks; each job's start on the chain varies by about a
+    // millisecond either way (the stems' offsets 0.5 to 2.4 ms apart, measured).
+    EXPECT_LE(*high - *low, 3.0) << "three stems of one range, other lead-ins";
 
-    const std::vector<std::string> lines = DriverLines();
-    ASSERT_EQ(lines.size(), linesBefore + 4) << "the driver was opened and closed once a job";
     const std::string& first = lines[linesBefore];
     EXPECT_EQ(Field(first, "note_on"), 48);
     EXPECT_EQ(Field(first, "sysex"), 1) << "the GM System On message";
     std::printf("[ measured ] chain: stems' offsets %.2f ms apart; first note %.0f ms after 録音; the user-interface "
                 "thread %.2f ms per second of the run; what the driver saw of the whole song: %s\n",
                 *high - *low, Field(first, "first_note_ms") - pressedMs, uiSeconds / runSeconds * 1000,
-                first.substr(first.find("note_on")).c_str());
+                first.substr(first.find("note_on"), first.find(" note_ms") - first.find("note_on")).c_str());
 }
 
 // キャンセル while a note sounds: the stream's close reaches the synthesizer, which falls silent,
