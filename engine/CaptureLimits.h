@@ -7,9 +7,9 @@
 namespace solvena {
 
 // Each capture buffer holds the same time in every format: a killed run loses at most what the
-// buffer being filled holds, beyond the last second the file has yet to declare, and eight of
-// them ride out a stall of the user-interface thread of more than half a second.
-constexpr std::size_t kCaptureBufferCount = 8;
+// buffer being filled holds, beyond the last second the file has yet to declare, and twenty of
+// them ride out a stall of the user-interface thread of two seconds (a slow drive, a busy machine).
+constexpr std::size_t kCaptureBufferCount = 20;
 constexpr std::uint32_t kCaptureBufferMs = 100;
 
 // The bytes of one capture buffer: kCaptureBufferMs of whole frames, at least one frame.

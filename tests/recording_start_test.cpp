@@ -81,30 +81,54 @@ TEST(RecordingStart, AStreamStartedWhereItsCountChanged) {
     }
 }
 
-TEST(CaptureSpan, TheFileTakesTheFramesFromItsStartUpToItsEnd) {
+// The bytes a capture delivered, numbered 1, 2, 3 ... per frame (one byte frames), written with
+// the silence of gaps as 0.
+TEST(CaptureSpan, TheFileTakesTheFramesFromItsStartUpToItsEndAndFillsEveryGap) {
+    struct Step {
+        char what;  // 'd' delivers `n` frames, 'f' places the start at `n`, 'o' opens a gap after
+                    // `n` delivered frames, 'c' closes it with `n` frames
+        std::uint64_t n;
+    };
     struct Case {
         const char* name;
-        std::uint16_t blockAlign;
-        std::size_t placedBefore;  // the piece before which the start is placed
-        std::uint64_t from, until;  // frames; until 0: no end
-        std::vector<std::uint32_t> pieces;
-        std::vector<BytesToWrite> written;
+        std::uint64_t until;  // 0: no end
+        std::vector<Step> steps;
+        std::vector<int> written;
     } const cases[] = {
-        {"nothing is written before the start is placed", 4, 9, 0, 0, {400, 400}, {{}, {}}},
-        {"the start inside the second piece", 4, 1, 150, 0, {400, 400, 400}, {{}, {200, 200}, {0, 400}}},
-        {"from the first frame", 6, 0, 0, 0, {600}, {{0, 600}}},
-        {"an end cuts a piece and drops the rest", 4, 0, 50, 175, {400, 400, 400}, {{200, 200}, {0, 300}, {}}},
-        {"a start already delivered takes what comes next", 2, 1, 10, 0, {100, 100}, {{}, {0, 100}}},
+        {"nothing is written before the start is placed", 0, {{'d', 3}, {'d', 2}}, {}},
+        {"the start inside a piece", 0, {{'d', 2}, {'f', 3}, {'d', 3}, {'d', 1}}, {4, 5, 6}},
+        {"an end cuts a piece and drops the rest", 5, {{'f', 1}, {'d', 3}, {'d', 3}, {'d', 2}}, {2, 3, 4, 5}},
+        {"a start already delivered takes what comes next", 0, {{'d', 3}, {'f', 1}, {'d', 2}}, {4, 5}},
+        {"a gap's silence, then what waited", 0,
+         {{'f', 0}, {'d', 2}, {'o', 3}, {'d', 2}, {'d', 2}, {'c', 2}, {'d', 1}}, {1, 2, 3, 0, 0, 4, 5, 6, 7}},
+        {"a gap that was none", 0, {{'f', 0}, {'d', 2}, {'o', 2}, {'d', 2}, {'c', 0}, {'d', 1}}, {1, 2, 3, 4, 5}},
+        {"a gap opened after its frames were written opens where the writing stands", 0,
+         {{'f', 0}, {'d', 4}, {'o', 2}, {'d', 1}, {'c', 1}}, {1, 2, 3, 4, 0, 5}},
+        {"a gap before the start moves the start's frame", 0,
+         {{'d', 2}, {'o', 2}, {'d', 2}, {'c', 3}, {'f', 8}, {'d', 3}}, {6, 7}},
+        {"the end counts the gap's frames", 5, {{'f', 0}, {'d', 2}, {'o', 2}, {'d', 3}, {'c', 2}}, {1, 2, 0, 0, 3}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CaptureSpan span;
-        span.Start(c.blockAlign);
+        span.Start(1, 0);
         if (c.until > 0) span.Until(c.until);
-        std::vector<BytesToWrite> written;
-        for (std::size_t i = 0; i < c.pieces.size(); ++i) {
-            if (i == c.placedBefore) span.From(c.from);
-            written.push_back(span.Take(c.pieces[i]));
+        std::vector<int> written;
+        const CaptureSpan::Write write = [&](const std::uint8_t* bytes, std::uint32_t count) {
+            written.insert(written.end(), bytes, bytes + count);
+        };
+        int next = 1;
+        for (const Step& step : c.steps) {
+            std::vector<std::uint8_t> piece;
+            switch (step.what) {
+                case 'd':
+                    for (std::uint64_t k = 0; k < step.n; ++k) piece.push_back(static_cast<std::uint8_t>(next++));
+                    span.Take(piece, write);
+                    break;
+                case 'f': span.From(step.n); break;
+                case 'o': span.OpenGap(step.n); break;
+                default: span.CloseGap(step.n, write); break;
+            }
         }
         EXPECT_EQ(written, c.written);
     }

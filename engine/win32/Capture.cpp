@@ -77,10 +77,12 @@ bool Queue(std::size_t index, ReportCall prepareCall, ReportCall addCall, Report
     return true;
 }
 
+void Append(const std::uint8_t* bytes, std::uint32_t count) { AppendToWavFile(bytes, count); }
+
 // The part of a handed-back buffer that belongs in the file.
 void WriteDelivered(const CaptureBuffer& buffer) {
-    const BytesToWrite part = span.Take(std::min(buffer.header.bytesRecorded, bufferBytes));
-    if (part.count > 0) AppendToWavFile(buffer.block.data() + part.offset, part.count);
+    span.Take(std::span<const std::uint8_t>(buffer.block.data(), std::min(buffer.header.bytesRecorded, bufferBytes)),
+              Append);
 }
 
 void ReleaseBuffers() {
@@ -105,7 +107,8 @@ void OpenCapture(const RecordingJob& job, HWND window) {
     gaps = false;
     capturing = true;
     waveIn = nullptr;
-    span.Start(waveFormat.blockAlign);
+    // 8-bit samples are unsigned: their silence is the middle of the range.
+    span.Start(waveFormat.blockAlign, waveFormat.bitsPerSample == 8 ? 0x80 : 0);
     Report(ReportCall::captureOpen,
            devices::WaveInOpen(&waveIn, static_cast<std::uint32_t>(job.waveInDevice), waveFormat, window));
     std::size_t refused = 0;
@@ -133,6 +136,16 @@ bool CapturePosition(std::uint32_t* frames) {
 void RecordCaptureFrom(std::uint64_t frame) { span.From(frame); }
 
 void RecordCaptureUntil(std::uint64_t frame) { span.Until(frame); }
+
+void OpenCaptureGap(std::uint64_t deliveredFrame) {
+    if (capturing) span.OpenGap(deliveredFrame);
+}
+
+void CloseCaptureGap(std::uint64_t frames) {
+    if (capturing) span.CloseGap(frames, Append);
+}
+
+bool CaptureGapOpen() { return span.GapOpen(); }
 
 std::uint64_t CaptureDeliveredFrames() {
     if (!capturing || queued.empty()) return span.DeliveredFrames();
@@ -176,6 +189,8 @@ void StopCapture() {
     // In queue order: buffers handed back but not yet seen, then the partly filled one.
     for (std::size_t index : queued) WriteDelivered(captureBuffers[index]);
     queued.clear();
+    // A gap not yet told waits no longer: what came after it is kept as it came.
+    span.CloseGap(0, Append);
     for (CaptureBuffer& buffer : captureBuffers) devices::WaveInUnprepare(waveIn, &buffer.header);
     ReleaseBuffers();
     capturing = false;

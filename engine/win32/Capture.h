@@ -1,4 +1,4 @@
-// Recording a job's WAVE IN device into its WAV file: eight capture buffers of a tenth of a second
+// Recording a job's WAVE IN device into its WAV file: capture buffers of a tenth of a second
 // cycle through the device, and each one it hands back is appended to the file's data chunk.
 #pragma once
 
@@ -24,6 +24,12 @@ bool CapturePosition(std::uint32_t* frames);
 // RecordCaptureUntil's frame); nothing the device delivers is written before this is called.
 void RecordCaptureFrom(std::uint64_t frame);
 void RecordCaptureUntil(std::uint64_t frame);
+// The device delivered nothing after its `deliveredFrame`th frame for a while: what it delivers
+// next waits until CloseCaptureGap tells how long the gap was (0: there was none); the file gets
+// silence of that length in its place, so every frame after it keeps its place.
+void OpenCaptureGap(std::uint64_t deliveredFrame);
+void CloseCaptureGap(std::uint64_t frames);
+bool CaptureGapOpen();
 // Frames the device has handed back so far, with those in the buffer it is filling.
 std::uint64_t CaptureDeliveredFrames();
 enum class CaptureProgress {

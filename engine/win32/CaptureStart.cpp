@@ -1,6 +1,7 @@
 #include "engine/win32/CaptureStart.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -10,18 +11,6 @@
 
 namespace solvena::engine {
 
-namespace {
-
-ULONGLONG waitStartMs = 0;
-std::uint32_t waitRate = 0;
-std::optional<ClockReading> anchor;
-double firstDeliveryMs = 0;
-int edges = 0;      // looks that saw the count move
-int longLooks = 0;  // looks after the settling time
-ULONGLONG firstDeliveryWaitedMs = 0;
-
-}  // namespace
-
 double CaptureClockMs() {
     LARGE_INTEGER counter{}, frequency{};
     QueryPerformanceCounter(&counter);
@@ -29,15 +18,16 @@ double CaptureClockMs() {
     return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-void BeginCaptureWait(std::uint32_t rate) {
-    waitStartMs = GetTickCount64();
-    waitRate = rate;
-    anchor.reset();
+void CaptureWaiter::Begin(std::uint32_t rate, ClockFollower* follower) {
+    startMs_ = GetTickCount64();
+    rate_ = rate;
+    follower_ = follower;
+    anchor_.reset();
 }
 
-CaptureWait PollCaptureWait() {
+CaptureWait CaptureWaiter::Poll() {
     CaptureWait wait;
-    wait.waitedMs = GetTickCount64() - waitStartMs;
+    wait.waitedMs = GetTickCount64() - startMs_;
     std::uint32_t frames = 0;
     if (!CapturePosition(&frames)) {
         wait.state = CaptureWaitState::positionUnknown;
@@ -51,7 +41,7 @@ CaptureWait PollCaptureWait() {
     // frame is being captured. A look that sees no move still bounds the capture from one side,
     // but by up to a step: the window timer can tick in step with the driver and miss every move,
     // so once the short looks have had their time, each look waits for a move.
-    const bool settled = anchor && CaptureClockMs() - firstDeliveryMs >= kAnchorSettleMs;
+    const bool settled = anchor_ && CaptureClockMs() - firstDeliveryMs_ >= kAnchorSettleMs;
     const double spinMs = settled ? kStepSpinMs : kEdgeSpinMs;
     std::uint32_t now = frames;
     for (const double until = CaptureClockMs() + spinMs; now == frames && CaptureClockMs() < until;) {
@@ -61,27 +51,29 @@ CaptureWait PollCaptureWait() {
         }
     }
     const ClockReading look{CaptureClockMs(), now};
-    if (!anchor) {
-        firstDeliveryMs = look.ms;
-        firstDeliveryWaitedMs = wait.waitedMs;
-        edges = 0;
-        longLooks = 0;
+    if (follower_ != nullptr) follower_->Add(look);
+    if (!anchor_) {
+        firstDeliveryMs_ = look.ms;
+        firstDeliveryWaitedMs_ = wait.waitedMs;
+        edges_ = 0;
+        longLooks_ = 0;
     }
-    if (now != frames) ++edges;
-    if (settled) ++longLooks;
-    wait.firstFrameMs = firstDeliveryWaitedMs;
-    anchor = anchor ? LeastLagging(*anchor, look, waitRate) : look;
-    if (!settled || (edges < kEdgesWanted && longLooks < kMaxLongLooks)) return wait;
+    if (now != frames) ++edges_;
+    if (settled) ++longLooks_;
+    wait.firstFrameMs = firstDeliveryWaitedMs_;
+    anchor_ = anchor_ ? LeastLagging(*anchor_, look, rate_) : look;
+    if (!settled || (edges_ < kEdgesWanted && longLooks_ < kMaxLongLooks)) return wait;
     wait.state = CaptureWaitState::delivering;
-    wait.anchor = anchor->count;
-    wait.anchorMs = anchor->ms;
+    wait.anchor = anchor_->count;
+    wait.anchorMs = anchor_->ms;
     return wait;
 }
 
-std::uint64_t StartTickFrame(const CaptureWait& wait, double startedMs, double leadInSeconds, std::uint32_t rate) {
-    // The capture went on from the anchor until the stream started.
-    const double late = std::max(0.0, startedMs - wait.anchorMs) / 1000;
-    return FrameAfter(wait.anchor, late + leadInSeconds, rate);
+std::uint64_t StartTickFrame(const CaptureWait& wait, double startedMs, double secondsIn, double framesPerMs) {
+    // The capture went on from the anchor until the stream started, and the stream plays
+    // `secondsIn` before the tick.
+    const double ms = std::max(0.0, startedMs - wait.anchorMs) + std::max(0.0, secondsIn) * 1000;
+    return wait.anchor + static_cast<std::uint64_t>(std::llround(ms * framesPerMs));
 }
 
 double StreamStartedMs(double calledMs) {

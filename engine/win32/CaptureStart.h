@@ -8,6 +8,10 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
+
+#include "engine/ClockFollower.h"
+#include "engine/RecordingStart.h"
 
 namespace solvena::engine {
 
@@ -45,15 +49,31 @@ struct CaptureWait {
 // A fine clock in milliseconds, for the time between the anchor and the music's start.
 double CaptureClockMs();
 
-// The capture has just been started, at `rate` frames per second.
-void BeginCaptureWait(std::uint32_t rate);
-// The capture's frame that sounds the stream's tick `leadInSeconds` in, for a stream that
-// started at `startedMs` (see StreamStartedMs) after the wait ended delivering.
-std::uint64_t StartTickFrame(const CaptureWait& wait, double startedMs, double leadInSeconds, std::uint32_t rate);
+// One wait for a capture that has just been started, looked at from a window timer.
+class CaptureWaiter {
+public:
+    // The capture has just been started, at `rate` frames per second. A follower, when given,
+    // gets every look at a delivering device, so it knows the capture's rate before the music.
+    void Begin(std::uint32_t rate, ClockFollower* follower = nullptr);
+    // One look at the device; a result other than `waiting` ends the wait, and the caller starts
+    // the music at once.
+    CaptureWait Poll();
 
-// One look at the device; a result other than `waiting` ends the wait, and the caller starts
-// the music at once.
-CaptureWait PollCaptureWait();
+private:
+    ULONGLONG startMs_ = 0;
+    std::uint32_t rate_ = 0;
+    ClockFollower* follower_ = nullptr;
+    std::optional<ClockReading> anchor_;
+    double firstDeliveryMs_ = 0;
+    int edges_ = 0;      // looks that saw the count move
+    int longLooks_ = 0;  // looks after the settling time
+    ULONGLONG firstDeliveryWaitedMs_ = 0;
+};
+
+// The capture's frame that sounds the stream's tick `secondsIn` (on the system's clock) after a
+// stream that started at `startedMs` (see StreamStartedMs), for a capture that was at
+// `wait.anchor` at `wait.anchorMs` and runs `framesPerMs`.
+std::uint64_t StartTickFrame(const CaptureWait& wait, double startedMs, double secondsIn, double framesPerMs);
 
 // When the stream that was just started (its restart called at `calledMs`) began to play, as its
 // own position tells; `calledMs` when the position does not move or cannot be read.

@@ -50,6 +50,7 @@ constexpr TakePlan kJitterTake{16, kDivision / 2, true};
 enum class Phase { waiting, playing, tail, done };
 
 struct Session {
+    CaptureWaiter waiter;
     Phase phase = Phase::done;
     bool recorded = false;
     double leadInSeconds = 0;
@@ -97,14 +98,14 @@ void End(HWND window, bool recorded) {
 }
 
 void OnWaitTimer(HWND window) {
-    const CaptureWait wait = PollCaptureWait();
+    const CaptureWait wait = session.waiter.Poll();
     if (wait.state == CaptureWaitState::waiting) return;
     KillTimer(window, kWaitTimer);
     // Without the device's position the notes cannot be placed in the take.
     if (wait.state != CaptureWaitState::delivering) return End(window, false);
     const double calledMs = CaptureClockMs();
     if (!StartPlayback(window)) return End(window, false);
-    RecordCaptureFrom(StartTickFrame(wait, StreamStartedMs(calledMs), session.leadInSeconds, session.rate));
+    RecordCaptureFrom(StartTickFrame(wait, StreamStartedMs(calledMs), session.leadInSeconds, session.rate / 1000.0));
     session.phase = Phase::playing;
 }
 
@@ -199,7 +200,7 @@ bool StartSession(const RecordingJob& job, const Song& song, HWND window) {
         StopCapture();
         return false;
     }
-    BeginCaptureWait(static_cast<std::uint32_t>(job.sampleRate));
+    session.waiter.Begin(static_cast<std::uint32_t>(job.sampleRate));
     SetTimer(window, kWaitTimer, kCaptureWaitPeriodMs, nullptr);
     SetTimer(window, kLimitTimer, kLimitMs, nullptr);
     session.phase = Phase::waiting;

@@ -122,9 +122,10 @@ int main(int argc, char** argv) {
     engine::RecordCaptureFrom(0);
     engine::RecordCaptureUntil(frames);
     engine::StartCapture();
-    engine::BeginCaptureWait(request.rate);
+    engine::CaptureWaiter waiter;
+    waiter.Begin(request.rate);
     engine::CaptureWait wait;
-    while ((wait = engine::PollCaptureWait()).state == engine::CaptureWaitState::waiting) PumpFor(engine::kCaptureWaitPeriodMs);
+    while ((wait = waiter.Poll()).state == engine::CaptureWaitState::waiting) PumpFor(engine::kCaptureWaitPeriodMs);
     if (wait.state == engine::CaptureWaitState::nothingDelivered) {
         std::printf("wavein %d delivered nothing in %llu ms\n", device, static_cast<unsigned long long>(wait.waitedMs));
     } else if (wait.state == engine::CaptureWaitState::positionUnknown) {
