@@ -18,6 +18,8 @@
 #include <span>
 #include <vector>
 
+#include "loopback/FrameClock.h"
+
 namespace solvena::devices {
 
 inline constexpr double kVoiceAmplitude = 0.25;  // of full scale, at velocity 127
@@ -31,13 +33,6 @@ struct PlayedMessage {
 };
 
 double NoteFrequency(std::uint8_t note);
-
-// The studio clock time of frame `frame` of a capture started at `start`. Every part of the
-// studio computes a frame's time this one way, so a capture rendered in pieces samples exactly
-// the instants one long render would.
-inline double FrameTime(double start, std::uint32_t rate, std::uint64_t frame) {
-    return start + static_cast<double>(frame) / rate;
-}
 
 class VirtualSynth {
 public:
@@ -53,9 +48,9 @@ public:
     // cutoff never play, and its voices still sounding at the cutoff are released there.
     void Cancel(std::uint32_t source, double now, double cutoff);
 
-    // out[i] = the output at start + (first + i) / rate. Exact for any time at which every
-    // message due up to it has been applied.
-    void Render(double start, std::uint32_t rate, std::uint64_t first, std::span<double> out) const;
+    // out[i] = the output at clock.Time(first + i). Exact for any time at which every message
+    // due up to it has been applied.
+    void Render(const FrameClock& clock, std::uint64_t first, std::span<double> out) const;
 
     // Forgets voices that are silent from `horizon` on; call once nothing before it will be
     // rendered again.

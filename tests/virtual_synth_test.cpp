@@ -28,7 +28,7 @@ double Fade(double off, double t) { return t < off ? 1.0 : std::max(0.0, 1.0 - (
 // Renders `frames` frames from `start` and compares each with expected(t).
 void ExpectOutput(const VirtualSynth& synth, double start, std::size_t frames, const std::function<double(double)>& expected) {
     std::vector<double> out(frames);
-    synth.Render(start, kRate, 0, out);
+    synth.Render(FrameClock(start, kRate), 0, out);
     for (std::size_t k = 0; k < frames; ++k) {
         const double t = start + static_cast<double>(k) / kRate;
         ASSERT_NEAR(out[k], expected(t), 1e-12) << "frame " << k;
@@ -91,7 +91,7 @@ TEST(VirtualSynth, TheSumIsClippedAtFullScale) {
     synth.Apply(0);
     ExpectOutput(synth, 0, 480, [](double t) { return std::clamp(6 * Sine(69, 127, 0, t), -1.0, 1.0); });
     std::vector<double> out(480);
-    synth.Render(0, kRate, 0, out);
+    synth.Render(FrameClock(0, kRate), 0, out);
     EXPECT_EQ(std::pair(*std::min_element(out.begin(), out.end()), *std::max_element(out.begin(), out.end())), std::pair(-1.0, 1.0));
 }
 
