@@ -62,8 +62,9 @@
 //
 // The seam's calls and the CALL that makes each fail (engine/DeviceSeam.h):
 //   MidiOutName caps · MidiStreamOpen open · MidiStreamSetTimeDivision property ·
-//   MidiStreamRestart restart · MidiStreamPositionMs position · MidiStreamPrepare prepare ·
-//   MidiStreamOut out · MidiStreamUnprepare unprepare · MidiStreamClose close
+//   MidiStreamSetTempo property · MidiStreamRestart restart · MidiStreamPositionMs position ·
+//   MidiStreamPrepare prepare · MidiStreamOut out · MidiStreamUnprepare unprepare ·
+//   MidiStreamClose close
 //   WaveInName caps · WaveInQuery query · WaveInOpen open · WaveInPrepare prepare · WaveInAdd add ·
 //   WaveInStart start · WaveInPosition position · WaveInReset reset · WaveInUnprepare unprepare ·
 //   WaveInClose close
@@ -77,9 +78,10 @@
 // (loopback/VirtualCapture.h, loopback/PcmFrame.h); stream timing is in loopback/VirtualStream.h.
 // Beyond the codes above, a device is open to one handle at a time (4 allocated); WAVE IN opens
 // only a format its lines accept and the studio can write (PCM, 1 or 2 channels of 8, 16, 24
-// or 32 bits; else 32); a time division must be 1-32767 ticks per quarter (else 11); a null
-// pointer argument answers 11. Loading another file closes every open device first: queued
-// headers are marked done without notifications.
+// or 32 bits; else 32); a time division must be 1-32767 ticks per quarter and a tempo
+// 1-0xFFFFFF microseconds per quarter (else 11); a null pointer argument answers 11. Loading
+// another file closes every open device first: queued headers are marked done without
+// notifications.
 #pragma once
 
 #include <cstddef>

@@ -39,6 +39,12 @@ void VirtualSynth::Apply(double now) {
     pending_.erase(pending_.begin(), it);
 }
 
+void VirtualSynth::Unschedule(std::uint32_t source, double after) {
+    std::erase_if(pending_, [source, after](const auto& entry) {
+        return entry.second.source == source && !entry.second.releaseSource && entry.first > after;
+    });
+}
+
 void VirtualSynth::Cancel(std::uint32_t source, double now, double cutoff) {
     Apply(now);
     cutoff = std::max(cutoff, now);

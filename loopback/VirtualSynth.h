@@ -44,6 +44,9 @@ public:
     // Plays every scheduled message due at or before `now` into the voices and the played log.
     void Apply(double now);
 
+    // Forgets the source's messages due after `after`, to be scheduled anew; its voices sound on.
+    void Unschedule(std::uint32_t source, double after);
+
     // Stops a source at `cutoff` (at or after `now`, the present): its messages due after the
     // cutoff never play, and its voices still sounding at the cutoff are released there.
     void Cancel(std::uint32_t source, double now, double cutoff);

@@ -115,5 +115,24 @@ TEST(VirtualSynth, CancelStopsOneSourceAndTheLogKeepsDueTimeOrder) {
     ExpectOutput(synth, 0.29, 960, [](double t) { return Sine(69, 127, 0, t) * Fade(0.3, t) + Sine(76, 127, 0.1, t); });
 }
 
+// What a stream re-times it takes back: only its own messages after the time, and its voices sound on.
+TEST(VirtualSynth, UnscheduleTakesBackOneSourcesLaterMessagesOnly) {
+    VirtualSynth synth;
+    synth.Schedule(0.0, ShortMessage(0x90, 69, 127), 1);
+    synth.Schedule(0.2, ShortMessage(0x90, 72, 127), 1);  // at the time: kept
+    synth.Schedule(0.3, ShortMessage(0x80, 69), 1);
+    synth.Schedule(0.4, ShortMessage(0x91, 76, 127), 2);
+    synth.Apply(0.1);
+    synth.Unschedule(1, 0.2);
+    synth.Apply(1.0);
+    std::vector<std::pair<double, std::uint32_t>> played;
+    for (const PlayedMessage& p : synth.TakePlayed()) played.emplace_back(p.time, p.message);
+    EXPECT_EQ(played, (std::vector<std::pair<double, std::uint32_t>>{{0.0, ShortMessage(0x90, 69, 127)},
+                                                                   {0.2, ShortMessage(0x90, 72, 127)},
+                                                                   {0.4, ShortMessage(0x91, 76, 127)}}));
+    synth.Prune(1.0);
+    EXPECT_EQ(synth.VoiceCount(), 3u) << "none released";
+}
+
 }  // namespace
 }  // namespace solvena::devices
