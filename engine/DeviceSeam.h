@@ -98,6 +98,9 @@ constexpr std::uint32_t kMmMomPositionCb = 0x3CA;  // MM_MOM_POSITIONCB: a flagg
 MmResult MidiStreamOpen(MidiStreamHandle* stream, std::uint32_t* device, WindowHandle window);
 // midiStreamProperty with MIDIPROP_SET | MIDIPROP_TIMEDIV.
 MmResult MidiStreamSetTimeDivision(MidiStreamHandle stream, std::uint32_t division);
+// midiStreamProperty with MIDIPROP_SET | MIDIPROP_TEMPO: the tempo the stream plays its next records
+// at, until a tempo record of the stream sets another.
+MmResult MidiStreamSetTempo(MidiStreamHandle stream, std::uint32_t microsPerQuarter);
 MmResult MidiStreamRestart(MidiStreamHandle stream);
 // How long the stream has played, in whole milliseconds, as its player counts (midiStreamPosition
 // in TIME_MS); an error when the device answers in another format.

@@ -15,6 +15,8 @@ constexpr std::array<std::string_view, 10> kWaveInCalls{"caps",  "query",    "op
                                                         "start", "position", "reset", "unprepare", "close"};
 // The longest delay a line may ask for: ten minutes.
 constexpr std::uint32_t kMaxDelayMs = 600000;
+// A clock off by more than 1 % is a broken device, not a drifting one.
+constexpr double kMaxClockPpm = 10000;
 constexpr std::array<std::string_view, 9> kMidiOutCalls{"caps", "open",      "property", "restart", "position",
                                                         "prepare", "out", "unprepare", "close"};
 
@@ -128,6 +130,10 @@ private:
             constexpr double kAnyLevel = std::numeric_limits<double>::lowest();
             return SetDecimal(current_ ? &current_->noiseDbfs : nullptr, keyword, rest, kAnyLevel, 0);
         }
+        if (keyword == "clock") {
+            return SetDecimal(current_ ? &current_->clockPpm : nullptr, keyword, rest, -kMaxClockPpm, kMaxClockPpm);
+        }
+        if (keyword == "dropout") return AddDropout(rest);
         if (keyword == "deaf") return SetDeaf(rest);
         if (keyword == "stall") return SetStall(rest);
         if (keyword == "fail") return AddFailure(rest);
@@ -176,6 +182,19 @@ private:
         if (current_->deaf) return Fail("deaf given twice for one device");
         if (!ValueText(rest).empty()) return Fail("deaf takes no value");
         current_->deaf = true;
+        return true;
+    }
+
+    bool AddDropout(std::string_view rest) {
+        if (!current_) return Fail("dropout must follow a wavein line");
+        const std::string_view text = ValueText(rest);
+        const std::size_t blank = FirstBlank(text);
+        const auto at = ParseNumber(text.substr(0, blank));
+        const auto length = ParseNumber(TrimBlanks(text.substr(blank)));
+        if (!at || !length || *at > kMaxDelayMs || *length > kMaxDelayMs) {
+            return Fail("dropout needs two whole milliseconds, AT_MS and FOR_MS");
+        }
+        current_->dropouts.push_back({*at, *length});
         return true;
     }
 
@@ -297,6 +316,14 @@ std::string LoopbackWaveInName(const LoopbackDeviceSet& devices, std::uint32_t i
 CaptureInput LoopbackCaptureInput(const LoopbackWaveIn& device) {
     return {device.dcPercent.value_or(0) / 100, device.noiseDbfs ? std::pow(10.0, *device.noiseDbfs / 20) : 0,
             device.deaf};
+}
+
+DeviceClock LoopbackDeviceClock(const LoopbackWaveIn& device) {
+    DeviceClock clock{device.clockPpm.value_or(0), {}};
+    for (const LoopbackWaveIn::DropoutLine& line : device.dropouts) {
+        clock.dropouts.push_back(Dropout{line.atMs / 1000.0, line.forMs / 1000.0});
+    }
+    return clock;
 }
 
 bool LoopbackWaveInAccepts(const LoopbackWaveIn& device, const WaveFormat& format) {

@@ -19,6 +19,13 @@
 //     noise DBFS          it records white noise of that RMS level, at most 0 ("noise -65"),
 //                         the same at every open of the device
 //     deaf                it records none of the synthesizer, only its own offset and noise
+//     clock PPM           its sample clock runs PPM parts per million fast against the studio's
+//                         (slow when negative; decimals allowed; at most 10000 either way):
+//                         at "clock 2000" a 44,100 Hz device delivers 44,188.2 frames a second
+//     dropout AT_MS FOR_MS   AT_MS after its first frame it captures nothing for FOR_MS, as a
+//                         device whose queue ran dry: those frames never arrive and its position
+//                         does not count them; the frames after keep their true times. May be
+//                         given again for more dropouts, in any order; overlapping ones merge.
 //   midiout NAME
 //     opendelay MS | MS-MS   its stream's open returns only after MS milliseconds (a slow
 //                         driver), drawn at every open when a range is given
@@ -50,12 +57,14 @@
 //
 // Any other line, a property or fail line before the first device, a property line that the
 // last device's kind does not have, a property given twice for one device, or a call listed
-// twice for one device makes the whole file invalid. MS is at most 600000.
+// twice for one device makes the whole file invalid (a dropout line may come more than once).
+// MS, AT_MS and FOR_MS are whole numbers up to 600000.
 //
 // The seam's calls and the CALL that makes each fail (engine/DeviceSeam.h):
 //   MidiOutName caps · MidiStreamOpen open · MidiStreamSetTimeDivision property ·
-//   MidiStreamRestart restart · MidiStreamPositionMs position · MidiStreamPrepare prepare · MidiStreamOut out ·
-//   MidiStreamUnprepare unprepare · MidiStreamClose close
+//   MidiStreamSetTempo property · MidiStreamRestart restart · MidiStreamPositionMs position ·
+//   MidiStreamPrepare prepare · MidiStreamOut out · MidiStreamUnprepare unprepare ·
+//   MidiStreamClose close
 //   WaveInName caps · WaveInQuery query · WaveInOpen open · WaveInPrepare prepare · WaveInAdd add ·
 //   WaveInStart start · WaveInPosition position · WaveInReset reset · WaveInUnprepare unprepare ·
 //   WaveInClose close
@@ -69,9 +78,10 @@
 // (loopback/VirtualCapture.h, loopback/PcmFrame.h); stream timing is in loopback/VirtualStream.h.
 // Beyond the codes above, a device is open to one handle at a time (4 allocated); WAVE IN opens
 // only a format its lines accept and the studio can write (PCM, 1 or 2 channels of 8, 16, 24
-// or 32 bits; else 32); a time division must be 1-32767 ticks per quarter (else 11); a null
-// pointer argument answers 11. Loading another file closes every open device first:
-// queued headers are marked done without notifications.
+// or 32 bits; else 32); a time division must be 1-32767 ticks per quarter and a tempo
+// 1-0xFFFFFF microseconds per quarter (else 11); a null pointer argument answers 11. Loading
+// another file closes every open device first: queued headers are marked done without
+// notifications.
 #pragma once
 
 #include <cstddef>
@@ -132,6 +142,12 @@ struct LoopbackWaveIn {
     std::optional<double> dcPercent;
     std::optional<double> noiseDbfs;
     bool deaf = false;
+    std::optional<double> clockPpm;
+    struct DropoutLine {
+        std::uint32_t atMs = 0;
+        std::uint32_t forMs = 0;
+    };
+    std::vector<DropoutLine> dropouts;  // in the order of their lines
     std::vector<InjectedFailure> failures;
 };
 
@@ -160,6 +176,8 @@ std::string LoopbackMidiOutName(const LoopbackDeviceSet& devices, std::uint32_t 
 std::string LoopbackWaveInName(const LoopbackDeviceSet& devices, std::uint32_t id);
 // What the device records besides (or, deaf, instead of) the synthesizer.
 CaptureInput LoopbackCaptureInput(const LoopbackWaveIn& device);
+// How the device's sample clock runs against the studio's and where it drops out.
+DeviceClock LoopbackDeviceClock(const LoopbackWaveIn& device);
 // Whether the device's rates, bits and channels lines accept a consistent PCM format.
 bool LoopbackWaveInAccepts(const LoopbackWaveIn& device, const WaveFormat& format);
 // The answer to WAVE_FORMAT_QUERY: bad device id, the injected query result, bad format, or

@@ -1,7 +1,6 @@
 #include "loopback/VirtualCapture.h"
 
 #include <algorithm>
-#include <cmath>
 #include <span>
 
 #include "loopback/PcmFrame.h"
@@ -48,17 +47,8 @@ MmResult VirtualCapture::Unprepare(WaveHeader* header) {
 void VirtualCapture::Start(double firstFrameTime) {
     if (started_) return;
     started_ = true;
-    start_ = firstFrameTime;
+    clock_ = FrameClock(firstFrameTime, format_.samplesPerSec, deviceClock_);
     nextFrame_ = 0;
-}
-
-std::uint64_t VirtualCapture::FramesDueBefore(double now) const {
-    if (now <= start_) return 0;
-    // The estimate is corrected against FrameTime itself, which is what rendering uses.
-    auto frames = static_cast<std::uint64_t>(std::ceil((now - start_) * format_.samplesPerSec));
-    while (frames > 0 && FrameTime(start_, format_.samplesPerSec, frames - 1) >= now) --frames;
-    while (FrameTime(start_, format_.samplesPerSec, frames) < now) ++frames;
-    return frames;
 }
 
 void VirtualCapture::Finish(WaveHeader* header, std::vector<WaveHeader*>& done) {
@@ -68,7 +58,7 @@ void VirtualCapture::Finish(WaveHeader* header, std::vector<WaveHeader*>& done) 
 
 std::uint64_t VirtualCapture::Advance(const VirtualSynth& synth, double now, std::vector<WaveHeader*>& done) {
     if (!started_) return 0;
-    const std::uint64_t due = FramesDueBefore(now);
+    const std::uint64_t due = clock_.FramesBefore(now);
     const std::uint32_t frameBytes = format_.blockAlign;
     std::uint64_t lost = 0;
     while (nextFrame_ < due) {
@@ -82,7 +72,7 @@ std::uint64_t VirtualCapture::Advance(const VirtualSynth& synth, double now, std
         const std::uint64_t count = std::min({room, due - nextFrame_, kMaxFramesPerRender});
         if (count > 0) {
             scratch_.assign(static_cast<std::size_t>(count), 0.0);
-            if (!input_.deaf) synth.Render(start_, format_.samplesPerSec, nextFrame_, scratch_);
+            if (!input_.deaf) synth.Render(clock_, nextFrame_, scratch_);
             std::uint8_t* at = header->data + header->bytesRecorded;
             for (std::size_t i = 0; i < scratch_.size(); ++i) {
                 double value = scratch_[i] + input_.dc;

@@ -35,6 +35,13 @@ void StreamTimeline::Start(double origin) {
     lastTime_ = origin;
 }
 
+void StreamTimeline::Resume(double time, std::uint32_t tempo) {
+    segmentStart_ = time;
+    segmentTicks_ = 0;
+    lastTime_ = time;
+    tempo_ = tempo;
+}
+
 double StreamTimeline::TimeAfter(std::uint32_t delta) const {
     const double ticks = static_cast<double>(segmentTicks_ + delta);
     return segmentStart_ + ticks * tempo_ / (static_cast<double>(division_) * 1e6);
@@ -66,6 +73,42 @@ std::vector<TimedRecord> StreamTimeline::Place(std::span<const QueuedRecord> rec
 
 MmResult VirtualStream::SetDivision(std::uint32_t division) {
     return timeline_.SetDivision(division) ? kMmNoError : kMmInvalidParam;
+}
+
+MmResult VirtualStream::SetTempo(std::uint32_t tempo, double now, VirtualSynth& synth) {
+    if (tempo == 0 || tempo > kMaxTempo) return kMmInvalidParam;
+    // The awaited record: the first whose sound is not yet given for good, compared as the synth
+    // sees it, so exactly the sounds taken back are scheduled again.
+    const double heard = now + latency_;
+    for (std::size_t b = 0; b < queue_.size() && !queue_[b].stalled; ++b) {
+        const std::vector<TimedRecord>& timed = queue_[b].timed;
+        const auto awaited = std::find_if(timed.begin(), timed.end(),
+                                          [this, heard](const TimedRecord& t) { return t.time + latency_ > heard; });
+        if (awaited != timed.end()) {
+            Retime(b, static_cast<std::size_t>(awaited - timed.begin()), tempo, now, synth);
+            return kMmNoError;
+        }
+    }
+    timeline_.Resume(timeline_.LastTime(), tempo);
+    return kMmNoError;
+}
+
+void VirtualStream::Retime(std::size_t buffer, std::size_t pending, std::uint32_t tempo, double now,
+                           VirtualSynth& synth) {
+    const TimedRecord awaited = queue_[buffer].timed[pending];
+    // Its time was worked out before the change; a tempo record sets its own tempo as it plays.
+    timeline_.Resume(awaited.time, IsTempoRecord(awaited.record.event) ? awaited.record.event & kMevtValueMask : tempo);
+    synth.Unschedule(source_, now + latency_);
+    lastDone_ = buffer > 0 ? queue_[buffer - 1].doneTime : now;
+    for (std::size_t b = buffer; b < queue_.size() && !queue_[b].stalled; ++b) {
+        Queued& queued = queue_[b];
+        const std::size_t kept = b == buffer ? pending + 1 : 0;
+        queued.timed.resize(kept);
+        // None of these is overdue: they all come after the awaited record.
+        const std::vector<TimedRecord> timed = timeline_.Place(std::span(queued.records).subspan(kept), now);
+        queued.timed.insert(queued.timed.end(), timed.begin(), timed.end());
+        Sound(queued, b == buffer ? pending : 0, synth);
+    }
 }
 
 void VirtualStream::Restart(double now, VirtualSynth& synth) {
@@ -113,19 +156,26 @@ MmResult VirtualStream::Unprepare(MidiHeader* header) {
 
 void VirtualStream::Place(Queued& queued, double now, VirtualSynth& synth) {
     queued.placed = true;
+    queued.placedAt = now;
     if (stallAfter_ && placedCount_++ >= *stallAfter_) {
         // A hung driver: the buffer stays in it, silent, and nothing more comes back.
+        queued.stalled = true;
         queued.doneTime = std::numeric_limits<double>::infinity();
         return;
     }
-    const std::vector<TimedRecord> timed = timeline_.Place(queued.records, now);
-    for (const TimedRecord& t : timed) {
+    queued.timed = timeline_.Place(queued.records, now);
+    Sound(queued, 0, synth);
+}
+
+void VirtualStream::Sound(Queued& queued, std::size_t first, VirtualSynth& synth) {
+    for (std::size_t i = first; i < queued.timed.size(); ++i) {
+        const TimedRecord& t = queued.timed[i];
         if (IsShortMessageRecord(t.record.event)) {
             synth.Schedule(t.time + latency_, t.record.event & kMevtValueMask, source_);
         }
-        if (HasCallbackFlag(t.record.event)) queued.callbacks.push_back(Callback{t.time, t.record.offset});
     }
-    const double end = timed.empty() ? std::max(now, timeline_.LastTime()) : timed.back().time;
+    const double end =
+        queued.timed.empty() ? std::max(queued.placedAt, timeline_.LastTime()) : queued.timed.back().time;
     // Buffers come back in the order they were queued.
     queued.doneTime = std::max(end, lastDone_);
     lastDone_ = queued.doneTime;
@@ -134,10 +184,11 @@ void VirtualStream::Place(Queued& queued, double now, VirtualSynth& synth) {
 void VirtualStream::Advance(double now, std::vector<StreamNotice>& notices) {
     while (!queue_.empty() && queue_.front().placed) {
         Queued& queued = queue_.front();
-        for (; queued.nextCallback < queued.callbacks.size(); ++queued.nextCallback) {
-            const Callback& callback = queued.callbacks[queued.nextCallback];
-            if (callback.time > now) return;
-            queued.header->offset = callback.offset;
+        for (; queued.nextRecord < queued.timed.size(); ++queued.nextRecord) {
+            const TimedRecord& t = queued.timed[queued.nextRecord];
+            if (t.time > now) return;
+            if (!HasCallbackFlag(t.record.event)) continue;
+            queued.header->offset = t.record.offset;
             notices.push_back(StreamNotice{kMmMomPositionCb, queued.header});
         }
         if (queued.doneTime > now) return;

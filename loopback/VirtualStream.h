@@ -9,11 +9,23 @@
 // starts at once: its first record is due "now" and the rest keep their spacing from there, as
 // on a device that ran out of buffers.
 //
+// A tempo set on the stream (the tempo property) works as on a player that converts each
+// record's delta into time with the tempo in force when it starts waiting for that record, right
+// after the record before it has played. The first record not yet due when the tempo is set
+// keeps its time; every record after it, in its buffer and those behind, counts its delta with
+// the new tempo (and the division then in force), until a tempo record of the stream (the awaited
+// one included) sets its own as it plays; their callbacks and done times move with them, and
+// buffers queued later count on from the last of them. With nothing awaited, the next records
+// placed count from the last one with the new tempo; on a stream not yet restarted it is simply
+// the tempo its first records play at.
+//
 // Short messages go to the synth when their buffer is placed, so every sound is known before it
-// is due; a device with a latency sounds each one that much after its time. A record with the callback flag brings a position notification at its time, with the
-// header's offset set to the record's byte offset; a buffer is done at its last record's time
-// (an empty one when placed, but never before the buffer ahead of it). Long messages are read
-// past and otherwise ignored; bytes after the last whole record are ignored.
+// is due; a device with a latency sounds each one that much after its time. A tempo set takes
+// back the sounds of the records it re-times and schedules them anew. A record with the
+// callback flag brings a position notification at its time, with the header's offset set to the
+// record's byte offset; a buffer is done at its last record's time (an empty one when placed,
+// but never before the buffer ahead of it). Long messages are read past and otherwise ignored;
+// bytes after the last whole record are ignored.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +45,8 @@ inline constexpr std::uint32_t kDefaultDivision = 96;
 inline constexpr std::uint32_t kDefaultTempo = 500000;
 // Ticks per quarter only: SMPTE divisions (top bit set) are refused.
 inline constexpr std::uint32_t kMaxDivision = 0x7FFF;
+// What a tempo record's 24 bits can carry, in microseconds per quarter.
+inline constexpr std::uint32_t kMaxTempo = 0xFFFFFF;
 
 // One record of a queued buffer.
 struct QueuedRecord {
@@ -64,6 +78,8 @@ public:
     std::vector<TimedRecord> Place(std::span<const QueuedRecord> records, double now);
     // The time of the last record placed (the origin before any).
     double LastTime() const { return lastTime_; }
+    // The records placed next follow one at `time` and count at `tempo`, until a tempo record.
+    void Resume(double time, std::uint32_t tempo);
 
 private:
     double TimeAfter(std::uint32_t delta) const;
@@ -89,6 +105,9 @@ public:
         : source_(source), latency_(latency), stallAfter_(stallAfter) {}
 
     MmResult SetDivision(std::uint32_t division);
+    // Sets the tempo at `now` (on or after the last Advance), as described above; 11 for 0 or
+    // a tempo above kMaxTempo.
+    MmResult SetTempo(std::uint32_t tempo, double now, VirtualSynth& synth);
     // Starts the stream clock (once; a running stream stays as it is).
     void Restart(double now, VirtualSynth& synth);
     static MmResult Prepare(MidiHeader* header);
@@ -108,20 +127,22 @@ public:
     std::size_t QueuedCount() const { return queue_.size(); }
 
 private:
-    struct Callback {
-        double time = 0;
-        std::uint32_t offset = 0;
-    };
     struct Queued {
         MidiHeader* header = nullptr;
         std::vector<QueuedRecord> records;
         bool placed = false;
-        std::vector<Callback> callbacks;
-        std::size_t nextCallback = 0;
+        bool stalled = false;
+        double placedAt = 0;
+        std::vector<TimedRecord> timed;  // once placed
+        std::size_t nextRecord = 0;      // the first whose time Advance has not reached
         double doneTime = 0;
     };
 
     void Place(Queued& queued, double now, VirtualSynth& synth);
+    // Schedules the sounds of the buffer's timed records from `first` on and fixes its done time.
+    void Sound(Queued& queued, std::size_t first, VirtualSynth& synth);
+    // Times anew every record after record `pending` of queued buffer `buffer`.
+    void Retime(std::size_t buffer, std::size_t pending, std::uint32_t tempo, double now, VirtualSynth& synth);
 
     std::uint32_t source_;
     double latency_;

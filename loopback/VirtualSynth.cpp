@@ -39,6 +39,12 @@ void VirtualSynth::Apply(double now) {
     pending_.erase(pending_.begin(), it);
 }
 
+void VirtualSynth::Unschedule(std::uint32_t source, double after) {
+    std::erase_if(pending_, [source, after](const auto& entry) {
+        return entry.second.source == source && !entry.second.releaseSource && entry.first > after;
+    });
+}
+
 void VirtualSynth::Cancel(std::uint32_t source, double now, double cutoff) {
     Apply(now);
     cutoff = std::max(cutoff, now);
@@ -100,17 +106,16 @@ void VirtualSynth::Play(double time, const Pending& pending) {
     }
 }
 
-void VirtualSynth::Render(double start, std::uint32_t rate, std::uint64_t first, std::span<double> out) const {
+void VirtualSynth::Render(const FrameClock& clock, std::uint64_t first, std::span<double> out) const {
     std::fill(out.begin(), out.end(), 0.0);
-    if (out.empty() || rate == 0) return;
-    const auto timeOf = [&](std::size_t i) { return FrameTime(start, rate, first + i); };
-    const double firstTime = timeOf(0);
-    const double lastTime = timeOf(out.size() - 1);
+    if (out.empty()) return;
+    std::vector<double> times(out.size());
+    for (std::size_t i = 0; i < out.size(); ++i) times[i] = clock.Time(first + i);
     for (const Voice& voice : voices_) {
-        if (voice.end <= firstTime || voice.on > lastTime) continue;
+        if (voice.end <= times.front() || voice.on > times.back()) continue;
         const double omega = 2.0 * std::numbers::pi * voice.frequency;
         for (std::size_t i = 0; i < out.size(); ++i) {
-            const double t = timeOf(i);
+            const double t = times[i];
             if (!voice.SoundsAt(t)) continue;
             double value = voice.amplitude * std::sin(omega * (t - voice.on));
             if (t >= voice.release) value *= 1.0 - (t - voice.release) / kReleaseSeconds;

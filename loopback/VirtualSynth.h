@@ -18,6 +18,8 @@
 #include <span>
 #include <vector>
 
+#include "loopback/FrameClock.h"
+
 namespace solvena::devices {
 
 inline constexpr double kVoiceAmplitude = 0.25;  // of full scale, at velocity 127
@@ -32,13 +34,6 @@ struct PlayedMessage {
 
 double NoteFrequency(std::uint8_t note);
 
-// The studio clock time of frame `frame` of a capture started at `start`. Every part of the
-// studio computes a frame's time this one way, so a capture rendered in pieces samples exactly
-// the instants one long render would.
-inline double FrameTime(double start, std::uint32_t rate, std::uint64_t frame) {
-    return start + static_cast<double>(frame) / rate;
-}
-
 class VirtualSynth {
 public:
     // Registers a short message due at `time` from `source` (a stream). Messages are applied in
@@ -49,13 +44,16 @@ public:
     // Plays every scheduled message due at or before `now` into the voices and the played log.
     void Apply(double now);
 
+    // Forgets the source's messages due after `after`, to be scheduled anew; its voices sound on.
+    void Unschedule(std::uint32_t source, double after);
+
     // Stops a source at `cutoff` (at or after `now`, the present): its messages due after the
     // cutoff never play, and its voices still sounding at the cutoff are released there.
     void Cancel(std::uint32_t source, double now, double cutoff);
 
-    // out[i] = the output at start + (first + i) / rate. Exact for any time at which every
-    // message due up to it has been applied.
-    void Render(double start, std::uint32_t rate, std::uint64_t first, std::span<double> out) const;
+    // out[i] = the output at clock.Time(first + i). Exact for any time at which every message
+    // due up to it has been applied.
+    void Render(const FrameClock& clock, std::uint64_t first, std::span<double> out) const;
 
     // Forgets voices that are silent from `horizon` on; call once nothing before it will be
     // rendered again.

@@ -157,6 +157,15 @@ TEST(LoopbackDeviceFile, RefusesTheWholeFileAtItsFirstFault) {
         {"wavein Mic\nnoise 3\n", 2},                   // above full scale
         {"wavein Mic\nnoise -inf\n", 2},                // not a level
         {"wavein Mic\nnoise -65\nnoise -70\n", 3},      // given twice
+        {"wavein Mic\nclock 10000.01\n", 2},           // past 1 %
+        {"wavein Mic\nclock 20\nclock 20\n", 3},        // given twice
+        {"midiout Synth\nclock 20\n", 2},              // a WAVE IN property
+        {"wavein Mic\nclock 2e3\n", 2},                // not plain decimals
+        {"wavein Mic\ndropout 100\n", 2},              // no length
+        {"wavein Mic\ndropout 100 50 5\n", 2},         // a third number
+        {"wavein Mic\ndropout 100.5 50\n", 2},         // not whole milliseconds
+        {"wavein Mic\ndropout 100 600001\n", 2},       // past ten minutes
+        {"midiout Synth\ndropout 100 50\n", 2},        // a WAVE IN property
     };
     for (const Case& c : cases) EXPECT_EQ(Refused(c.text).line, c.line) << c.text;
 }
@@ -177,6 +186,20 @@ TEST(LoopbackDeviceFile, AnInputRecordsItsOwnOffsetAndNoise) {
     EXPECT_DOUBLE_EQ(hum.dc, -0.006);
     EXPECT_DOUBLE_EQ(hum.noiseRms, std::pow(10.0, -65.5 / 20));
     EXPECT_TRUE(hum.deaf);
+}
+
+TEST(LoopbackDeviceFile, AClockRunsOffByPpmAndDropsOutWhereItsLinesSay) {
+    const LoopbackDeviceSet devices = Parse(
+        "wavein Drifty\n  clock -2000.5\n  dropout 900 100  # late\n  dropout 100 600000\n"
+        "wavein Fast\n  clock 10000\nwavein Steady\n");
+    const DeviceClock drifty = LoopbackDeviceClock(devices.waveIns.at(0));
+    EXPECT_EQ(drifty.ppm, -2000.5);
+    ASSERT_EQ(drifty.dropouts.size(), 2u);
+    EXPECT_EQ(std::tuple(drifty.dropouts[0].at, drifty.dropouts[0].length), std::tuple(0.9, 0.1));
+    EXPECT_EQ(std::tuple(drifty.dropouts[1].at, drifty.dropouts[1].length), std::tuple(0.1, 600.0));
+    EXPECT_EQ(LoopbackDeviceClock(devices.waveIns.at(1)).ppm, 10000);
+    EXPECT_EQ(LoopbackDeviceClock(devices.waveIns.at(2)).ppm, 0);
+    EXPECT_TRUE(LoopbackDeviceClock(devices.waveIns.at(2)).dropouts.empty());
 }
 
 TEST(LoopbackDeviceFile, EmptyAndCommentOnlyFilesHaveNoDevices) {

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 #include "engine/FormatProbe.h"
@@ -48,12 +50,26 @@ struct CaptureFixture : ::testing::Test {
 
     // Frame `at` of block `block` holds capture frame `frame` of the note, in both channels.
     void ExpectFrame(std::size_t block, std::size_t at, std::uint64_t frame) const {
-        const double t = static_cast<double>(frame) / kRate;
-        const auto expected = static_cast<std::int16_t>(std::lround(0.25 * std::sin(2 * std::numbers::pi * 440 * t) * 32767));
-        for (std::size_t byte : {0, 2}) {
-            const std::uint8_t* bytes = blocks[block].data() + at * 4 + byte;
-            EXPECT_EQ(static_cast<std::int16_t>(bytes[0] | bytes[1] << 8), expected) << "frame " << frame;
-        }
+        const std::int16_t expected = NoteAt(static_cast<double>(frame) / kRate);
+        for (std::size_t byte : {0, 2}) EXPECT_EQ(Sample(blocks[block], at * 4 + byte), expected) << "frame " << frame;
+    }
+
+    // The note as a 16-bit sample at studio time t.
+    static std::int16_t NoteAt(double t) {
+        return static_cast<std::int16_t>(std::lround(0.25 * std::sin(2 * std::numbers::pi * 440 * t) * 32767));
+    }
+    static std::int16_t Sample(const std::vector<std::uint8_t>& block, std::size_t byte) {
+        return static_cast<std::int16_t>(block[byte] | block[byte + 1] << 8);
+    }
+
+    // A mono 16-bit capture with one buffer of `frames` queued.
+    void Mono(VirtualCapture& own, std::uint32_t frames) {
+        blocks.assign(1, std::vector<std::uint8_t>(2 * frames));
+        headers.assign(1, WaveHeader{});
+        headers[0].data = blocks[0].data();
+        headers[0].bufferLength = 2 * frames;
+        ASSERT_EQ(VirtualCapture::Prepare(&headers[0]), kMmNoError);
+        ASSERT_EQ(own.Add(&headers[0]), kMmNoError);
     }
 };
 
@@ -112,6 +128,57 @@ TEST_F(CaptureFixture, ItsInputAddsAnOffsetAndNoiseAndADeafOneHearsNoSynth) {
         const double mean = sum / 1000;
         EXPECT_NEAR(mean, -0.006, 0.001);
         EXPECT_NEAR(std::sqrt(squares / 1000 - mean * mean), noise, noise / 10);
+    }
+}
+
+// In one studio second a device delivers the frames its own clock ticks, each sampled at its tick.
+TEST_F(CaptureFixture, ADeviceClockOffByPpmSamplesAtItsOwnInstants) {
+    // ppm, frames: the ticks before 44,100 × (1 + ppm / 1e6)
+    const std::pair<double, std::uint64_t> cases[] = {{2000, 44189}, {-2000, 44012}, {0.5, 44101}};
+    for (const auto& [ppm, frames] : cases) {
+        SCOPED_TRACE(ppm);
+        VirtualCapture own{PcmFormat(1, 44100, 16), {}, DeviceClock{ppm, {}}};
+        Mono(own, 50000);
+        own.Start(3.0);
+        own.Advance(synth, 4.0, done);
+        EXPECT_EQ(own.Position(4.0), frames);
+        ASSERT_EQ(headers[0].bytesRecorded, 2 * frames);
+        for (std::uint64_t k : {std::uint64_t{1000}, std::uint64_t{30000}, frames - 1}) {
+            EXPECT_EQ(Sample(blocks[0], 2 * k), NoteAt(3.0 + static_cast<double>(k) / (44100 * (1 + ppm / 1e6)))) << k;
+        }
+    }
+}
+
+// A dropout's frames never arrive, however the capture is rendered: the position stands still
+// through it and lags by its length after.
+TEST_F(CaptureFixture, ADropoutLeavesOutItsFramesAndTheirCount) {
+    struct Case {
+        std::vector<Dropout> dropouts;                             // from the first frame, at 2 s
+        std::vector<std::pair<double, std::uint64_t>> positions;  // studio time, frames
+    };
+    const Case cases[] = {
+        {{{0.1005, 0.05}}, {{2.1, 100}, {2.12, 101}, {2.15, 101}, {2.3, 250}}},
+        {{{0.1205, 0.05}, {0.1005, 0.05}}, {{2.12, 101}, {2.16, 101}, {2.3, 230}}},  // overlapping: one
+        {{{0.2005, 0.01}, {0.1005, 0.05}}, {{2.2, 150}, {2.2005, 151}, {2.205, 151}, {2.3, 240}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.positions.back().second);
+        VirtualCapture own{PcmFormat(1, kRate, 16), {}, DeviceClock{0, c.dropouts}};
+        Mono(own, 400);
+        own.Start(2.0);
+        for (const auto& [now, frames] : c.positions) EXPECT_EQ(own.Position(now), frames) << now;
+        for (double now = 2.007; now < 2.3; now += 0.007) own.Advance(synth, now, done);
+        own.Advance(synth, 2.3005, done);
+        std::vector<double> instants;  // the whole milliseconds outside every dropout
+        for (int ms = 0; ms <= 300; ++ms) {
+            const double t = ms / 1000.0;
+            const auto covers = [t](const Dropout& d) { return t >= d.at && t < d.at + d.length; };
+            if (std::none_of(c.dropouts.begin(), c.dropouts.end(), covers)) instants.push_back(t);
+        }
+        ASSERT_EQ(headers[0].bytesRecorded, 2 * instants.size());
+        for (std::size_t k = 0; k < instants.size(); ++k) {
+            ASSERT_EQ(Sample(blocks[0], 2 * k), NoteAt(2.0 + instants[k])) << k;
+        }
     }
 }
 

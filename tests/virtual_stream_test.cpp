@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -154,6 +157,67 @@ TEST_F(StreamFixture, CloseDropsWhatIsNotYetDueAndHandsBackTheHeaders) {
     ASSERT_EQ(synth.TakePlayed().size(), 1u);
     synth.Prune(0.2551);  // the note was released at the close
     EXPECT_EQ(synth.VoiceCount(), 0u);
+}
+
+
+// A tempo set while the stream plays: the record awaited keeps its time, the ones after it count
+// at the new tempo until the stream's own tempo record. Records A-G (T the tempo record) in three
+// buffers; the third is queued just after the set. Sounds come 0.125 s after their times.
+TEST_F(StreamFixture, ASetTempoRetimesTheRecordsAfterTheAwaitedOne) {
+    struct Case {
+        int setMs;  // -1: before the restart at 0
+        std::uint32_t tempo;
+        std::vector<double> times;  // A B C D T E F G
+    };
+    const Case cases[] = {
+        {-1, 250000, {0, 0.25, 0.5, 0.75, 1, 2, 3, 4}},
+        {200, 250000, {0, 0.5, 0.75, 1, 1.25, 2.25, 3.25, 4.25}},
+        {550, 250000, {0, 0.5, 1, 1.25, 1.5, 2.5, 3.5, 4.5}},     // B played, its sound not yet heard
+        {1700, 250000, {0, 0.5, 1, 1.5, 2, 3, 4, 5}},             // the awaited tempo record overrides
+        {2500, 250000, {0, 0.5, 1, 1.5, 2, 3, 3.25, 3.5}},
+        {3500, 2000000, {0, 0.5, 1, 1.5, 2, 3, 5, 7}},            // nothing awaited: counts on from E
+    };
+    const std::size_t callbacks[] = {0, 1, 3, 6}, ends[] = {2, 5, 7};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.setMs);
+        synth = VirtualSynth();
+        stream = VirtualStream(1, 0.125);
+        std::uint32_t m[8];
+        for (std::uint32_t i = 0; i < 8; ++i) m[i] = test::ShortMessage(0x90, static_cast<std::uint8_t>(60 + i), 100);
+        Buffers({StreamRecords().Short(0, m[0], true).Short(96, m[1], true).Short(96, m[2]),
+                 StreamRecords().Short(96, m[3], true).Tempo(96, 1000000).Short(96, m[5]),
+                 StreamRecords().Short(96, m[6], true).Short(96, m[7])});
+        const auto set = [&](double now) {
+            EXPECT_EQ(stream.SetTempo(0, now, synth), kMmInvalidParam);
+            EXPECT_EQ(stream.SetTempo(0x1000000, now, synth), kMmInvalidParam);
+            EXPECT_EQ(stream.SetTempo(c.tempo, now, synth), kMmNoError);
+            ASSERT_EQ(stream.Out(&headers[2], now, synth), kMmNoError);
+        };
+        for (std::size_t i : {0, 1}) ASSERT_EQ(stream.Out(&headers[i], 0, synth), kMmNoError);
+        if (c.setMs < 0) set(0);
+        stream.Restart(0, synth);
+        std::vector<std::tuple<int, std::uint32_t, std::uint32_t>> notices, expected;  // ms, message, header
+        for (int ms = 0; ms <= 7500; ++ms) {
+            for (const auto& [message, header] : Due(ms / 1000.0)) notices.emplace_back(ms, message, header);
+            if (ms == c.setMs) set(ms / 1000.0);
+        }
+        for (std::uint32_t b = 0; b < 3; ++b) {
+            for (std::size_t i : callbacks) {
+                if (i > ends[b] || (b > 0 && i <= ends[b - 1])) continue;
+                expected.emplace_back(std::lround(c.times[i] * 1000), kMmMomPositionCb, b);
+            }
+            expected.emplace_back(std::lround(c.times[ends[b]] * 1000), kMmMomDone, b);
+        }
+        // Within one millisecond the notifications keep buffer order.
+        std::stable_sort(expected.begin(), expected.end(),
+                         [](const auto& a, const auto& b) { return std::get<0>(a) < std::get<0>(b); });
+        EXPECT_EQ(notices, expected);
+        synth.Apply(10);
+        std::vector<std::pair<double, std::uint32_t>> played, sounds;
+        for (const PlayedMessage& p : synth.TakePlayed()) played.emplace_back(p.time, p.message);
+        for (std::size_t i : {0, 1, 2, 3, 5, 6, 7}) sounds.emplace_back(c.times[i] + 0.125, m[i]);
+        EXPECT_EQ(played, sounds);
+    }
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ double Fade(double off, double t) { return t < off ? 1.0 : std::max(0.0, 1.0 - (
 // Renders `frames` frames from `start` and compares each with expected(t).
 void ExpectOutput(const VirtualSynth& synth, double start, std::size_t frames, const std::function<double(double)>& expected) {
     std::vector<double> out(frames);
-    synth.Render(start, kRate, 0, out);
+    synth.Render(FrameClock(start, kRate), 0, out);
     for (std::size_t k = 0; k < frames; ++k) {
         const double t = start + static_cast<double>(k) / kRate;
         ASSERT_NEAR(out[k], expected(t), 1e-12) << "frame " << k;
@@ -91,7 +91,7 @@ TEST(VirtualSynth, TheSumIsClippedAtFullScale) {
     synth.Apply(0);
     ExpectOutput(synth, 0, 480, [](double t) { return std::clamp(6 * Sine(69, 127, 0, t), -1.0, 1.0); });
     std::vector<double> out(480);
-    synth.Render(0, kRate, 0, out);
+    synth.Render(FrameClock(0, kRate), 0, out);
     EXPECT_EQ(std::pair(*std::min_element(out.begin(), out.end()), *std::max_element(out.begin(), out.end())), std::pair(-1.0, 1.0));
 }
 
@@ -113,6 +113,25 @@ TEST(VirtualSynth, CancelStopsOneSourceAndTheLogKeepsDueTimeOrder) {
                                                                    {0.6, ShortMessage(0xB1, 7, 9)}}));
     EXPECT_TRUE(synth.TakePlayed().empty());
     ExpectOutput(synth, 0.29, 960, [](double t) { return Sine(69, 127, 0, t) * Fade(0.3, t) + Sine(76, 127, 0.1, t); });
+}
+
+// What a stream re-times it takes back: only its own messages after the time, and its voices sound on.
+TEST(VirtualSynth, UnscheduleTakesBackOneSourcesLaterMessagesOnly) {
+    VirtualSynth synth;
+    synth.Schedule(0.0, ShortMessage(0x90, 69, 127), 1);
+    synth.Schedule(0.2, ShortMessage(0x90, 72, 127), 1);  // at the time: kept
+    synth.Schedule(0.3, ShortMessage(0x80, 69), 1);
+    synth.Schedule(0.4, ShortMessage(0x91, 76, 127), 2);
+    synth.Apply(0.1);
+    synth.Unschedule(1, 0.2);
+    synth.Apply(1.0);
+    std::vector<std::pair<double, std::uint32_t>> played;
+    for (const PlayedMessage& p : synth.TakePlayed()) played.emplace_back(p.time, p.message);
+    EXPECT_EQ(played, (std::vector<std::pair<double, std::uint32_t>>{{0.0, ShortMessage(0x90, 69, 127)},
+                                                                   {0.2, ShortMessage(0x90, 72, 127)},
+                                                                   {0.4, ShortMessage(0x91, 76, 127)}}));
+    synth.Prune(1.0);
+    EXPECT_EQ(synth.VoiceCount(), 3u) << "none released";
 }
 
 }  // namespace

@@ -112,6 +112,13 @@ MmResult MidiStreamSetTimeDivision(MidiStreamHandle stream, std::uint32_t divisi
     return midiStreamProperty(StreamOf(stream), reinterpret_cast<BYTE*>(&property), MIDIPROP_SET | MIDIPROP_TIMEDIV);
 }
 
+MmResult MidiStreamSetTempo(MidiStreamHandle stream, std::uint32_t microsPerQuarter) {
+    MIDIPROPTEMPO property{};
+    property.cbStruct = sizeof property;
+    property.dwTempo = microsPerQuarter;
+    return midiStreamProperty(StreamOf(stream), reinterpret_cast<BYTE*>(&property), MIDIPROP_SET | MIDIPROP_TEMPO);
+}
+
 MmResult MidiStreamRestart(MidiStreamHandle stream) { return midiStreamRestart(StreamOf(stream)); }
 
 MmResult MidiStreamPositionMs(MidiStreamHandle stream, std::uint32_t* ms) {

@@ -43,7 +43,8 @@ std::vector<LoopbackPlayedMessage> LoopbackTakePlayedMessages();
 
 // Studio clock time of the first frame of the capture most recently started on any loopback WAVE
 // IN device (its start plus the device's start delay); sample k of that capture is the sound at
-// this time + k / rate exactly. Negative before the first start.
+// this time + k / rate exactly on a device without clock or dropout lines. Negative before the
+// first start.
 double LoopbackLastCaptureStart();
 
 // Samples (frames) that fell due while a started WAVE IN device had no buffer queued, summed

@@ -52,6 +52,13 @@ MmResult MidiStreamSetTimeDivision(MidiStreamHandle stream, std::uint32_t divisi
     return OnStream(stream, "property", [division](Studio&, OpenStream& open) { return open.stream.SetDivision(division); });
 }
 
+MmResult MidiStreamSetTempo(MidiStreamHandle stream, std::uint32_t microsPerQuarter) {
+    return OnStream(stream, "property", [microsPerQuarter](Studio& studio, OpenStream& open) {
+        // Read under the lock: every record the device thread has played is then before it.
+        return open.stream.SetTempo(microsPerQuarter, StudioNow(), studio.synth);
+    });
+}
+
 MmResult MidiStreamRestart(MidiStreamHandle stream) {
     Studio& studio = TheStudio();
     const double now = StudioNow();

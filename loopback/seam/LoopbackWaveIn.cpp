@@ -39,7 +39,7 @@ MmResult WaveInOpen(WaveInHandle* wave, std::uint32_t device, const WaveFormat& 
     const std::uintptr_t handle = studio.NewHandle();
     auto open = std::make_unique<OpenCapture>(
         OpenCapture{device, static_cast<HWND>(window), description->failures, description->startDelay,
-                    VirtualCapture(format, LoopbackCaptureInput(*description))});
+                    VirtualCapture(format, LoopbackCaptureInput(*description), LoopbackDeviceClock(*description))});
     studio.captures.emplace(handle, std::move(open));
     *wave = reinterpret_cast<WaveInHandle>(handle);
     studio.EnsureThread();

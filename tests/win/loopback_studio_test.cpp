@@ -106,7 +106,7 @@ std::vector<std::int16_t> Expected(const std::vector<LoopbackPlayedMessage>& pla
     for (const LoopbackPlayedMessage& message : played) synth.Schedule(message.time, message.message, 1);
     synth.Apply(1e9);
     std::vector<double> values(frames);
-    synth.Render(start, kRate, 0, values);
+    synth.Render(FrameClock(start, kRate), 0, values);
     std::vector<std::int16_t> samples;
     for (double v : values) samples.push_back(static_cast<std::int16_t>(PcmSampleValue(v, 16)));
     return samples;
