@@ -44,7 +44,8 @@ double ClockFollower::NoiseFrames() const {
     const std::size_t n = std::min<std::size_t>(distancesSeen_, distances_.size());
     if (n == 0) return 0;
     std::array<double, kNoisePoints> sorted{};
-    std::copy_n(distances_.begin(), n, sorted.begin());
+    std::transform(distances_.begin(), distances_.begin() + static_cast<std::ptrdiff_t>(n), sorted.begin(),
+                   [](double d) { return std::abs(d); });
     std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(n / 2), sorted.begin() + static_cast<std::ptrdiff_t>(n));
     // The median distance of a normal spread is 0.6745 of its standard deviation; the median
     // is not moved by the few looks the system held up.
@@ -52,6 +53,14 @@ double ClockFollower::NoiseFrames() const {
 }
 
 double ClockFollower::NoiseMs() const { return nominal_ > 0 ? NoiseFrames() / nominal_ : 0; }
+
+double ClockFollower::RecentOffsetMs() const {
+    const std::size_t n = std::min<std::size_t>(distancesSeen_, kRecentPoints);
+    if (n == 0 || nominal_ <= 0) return 0;
+    double sum = 0;
+    for (std::size_t k = 1; k <= n; ++k) sum += distances_[(distancesSeen_ - k) % distances_.size()];
+    return sum / static_cast<double>(n) / nominal_;
+}
 
 double ClockFollower::Residual(double ms, double clockFrames) const {
     const double slope = Slope();
@@ -76,7 +85,7 @@ void ClockFollower::CloseWindow() {
     const double y = static_cast<double>(best.count) - static_cast<double>(origin_.count) - nominal_ * x;
     if (points_ >= 2) {
         // The distance from the line before the point joins it: a fair measure of the next look's.
-        distances_[distancesSeen_++ % distances_.size()] = std::abs(Residual(best.ms, static_cast<double>(best.count)));
+        distances_[distancesSeen_++ % distances_.size()] = Residual(best.ms, static_cast<double>(best.count));
     }
     points_ += 1;
     seg_.n += 1;

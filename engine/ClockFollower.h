@@ -57,6 +57,9 @@ public:
     double PpmError() const;
     // The spread of the least lagging looks about the line, in milliseconds.
     double NoiseMs() const;
+    // How far the last three seconds' points lie from the line on average, in milliseconds: near
+    // 0 while the line describes the device, far when its rate has moved.
+    double RecentOffsetMs() const;
     // From the first look to the last, in milliseconds.
     double SpanMs() const { return looks_ > 0 ? last_.ms - first_.ms : 0; }
     bool Started() const { return rate_ > 0; }
@@ -107,8 +110,10 @@ private:
     Sums seg_;
     double wxx_ = 0, wxy_ = 0;
     double lastIntercept_ = 0;
-    // The last points' distances from the line before they joined it, in frames.
+    // The last points' distances from the line before they joined it, in frames (negative:
+    // behind it).
     static constexpr std::size_t kNoisePoints = 64;
+    static constexpr std::size_t kRecentPoints = 30;
     std::array<double, kNoisePoints> distances_{};
     std::size_t distancesSeen_ = 0;
     // Looks in a row far behind the line, the first of them, and the last look on it.

@@ -1,5 +1,6 @@
 #include "engine/RunTexts.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -11,6 +12,13 @@ std::string MinutesAndSeconds(std::uint64_t seconds) {
     char text[32];
     std::snprintf(text, sizeof text, "%llu:%02u", static_cast<unsigned long long>(seconds / 60),
                   static_cast<unsigned>(seconds % 60));
+    return text;
+}
+
+// A number with `places` decimals ("1.50", "27").
+std::string Decimal(double value, int places) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.*f", places, value);
     return text;
 }
 
@@ -159,7 +167,7 @@ std::string InputLevelText(const RecordingLevels& levels) { return "入力レベ
 
 bool NeedsCheck(const RecordedJob& job) {
     return IsSilent(job.levels) || IsClipped(job.levels) || job.cut || job.writeFailed || job.gaps ||
-           job.brokeOff.has_value();
+           job.brokeOff.has_value() || job.clock.lockLost || !job.captureGaps.empty();
 }
 
 namespace {
@@ -182,28 +190,57 @@ std::string ReportLines(const RecordedJob& job) {
         lines += "  MIDIデバイスが演奏の終わりを知らせず、打ち切られました (" + until + " まで)。\n";
     }
     if (job.brokeOff == JobFailure::captureStopped) lines += "  録音が途中で止まりました (" + until + " まで)。\n";
+    for (const CaptureGapReport& gap : job.captureGaps) {
+        lines += "  " + MinutesAndSeconds(static_cast<std::uint64_t>(std::max(0.0, gap.atSeconds))) + " から " +
+                 Decimal(gap.lengthMs / 1000, 2) + " 秒間、入力が途切れていました (無音で埋めてあります)。\n";
+    }
+    if (job.clock.lockLost) {
+        lines += "  演奏を録音デバイスのクロックに合わせきれませんでした (最大 " + Decimal(job.clock.largestErrorMs, 1) +
+                 " ms のずれ)。\n";
+    }
     return lines;
+}
+
+// The capture's clock differed enough from the system's to be worth a word.
+bool ClockCorrected(const RecordedJob& job) {
+    return job.clock.measured && !job.clock.lockLost && std::abs(job.clock.ppm) > kReportedClockPpm;
+}
+
+std::string ClockLine(const RecordedJob& job) {
+    const double costMs = std::abs(job.clock.ppm) * job.clock.seconds / 1000;
+    return "  クロック差 " + std::string(job.clock.ppm > 0 ? "+" : "") + Decimal(job.clock.ppm, 0) + " ppm(終わりで " +
+           Decimal(costMs, 0) + " ms)を補正しました。\n";
+}
+
+std::string JobLines(const RecordedJob& job, std::int32_t jobCount) {
+    return "\nジョブ " + JobNumber(job.position, jobCount) + ": " + job.wavPath + "\n" + ReportLines(job) +
+           (ClockCorrected(job) ? ClockLine(job) : "");
 }
 
 }  // namespace
 
 std::string RunReportText(const std::vector<RecordedJob>& recorded, std::int32_t jobCount) {
-    std::string lines;
+    std::string checks, corrected;
     std::size_t named = 0;
     std::size_t unnamed = 0;
     for (const RecordedJob& job : recorded) {
-        if (!NeedsCheck(job)) continue;
+        const bool check = NeedsCheck(job);
+        if (!check && !ClockCorrected(job)) continue;
         if (named == kReportedJobLimit) {
-            ++unnamed;
+            unnamed += check ? 1 : 0;
             continue;
         }
         ++named;
-        lines += "\nジョブ " + JobNumber(job.position, jobCount) + ": " + job.wavPath +
-                 "\n" + ReportLines(job);
+        (check ? checks : corrected) += JobLines(job, jobCount);
     }
-    if (named == 0) return "";
-    if (unnamed > 0) lines += "\nほかに " + std::to_string(unnamed) + " 件あります (行のアイコンをご覧下さい)。\n";
-    return "次のWAVファイルは録音し直した方がよさそうです。\n" + lines;
+    if (unnamed > 0) checks += "\nほかに " + std::to_string(unnamed) + " 件あります (行のアイコンをご覧下さい)。\n";
+    std::string report;
+    if (!checks.empty()) report = "次のWAVファイルは録音し直した方がよさそうです。\n" + checks;
+    if (!corrected.empty()) {
+        report += std::string(report.empty() ? "" : "\n") +
+                  "次のWAVファイルは、録音デバイスのクロックのずれに演奏を合わせて録音しました。\n" + corrected;
+    }
+    return report;
 }
 
 }  // namespace solvena

@@ -95,6 +95,24 @@ std::string InputLevelText(const RecordingLevels& levels);
 
 inline constexpr char kRunReportCaption[] = "録音結果";
 
+// A stretch of input the WAVE IN device never delivered, filled with silence in the file.
+struct CaptureGapReport {
+    double atSeconds = 0;  // where it begins in the file
+    double lengthMs = 0;
+};
+
+// How the capture's clock ran against the system's, and how closely the music kept to it.
+struct ClockReport {
+    bool measured = false;  // the looks at the capture told its rate
+    double ppm = 0;         // the capture's clock ran this much fast (slow when negative)
+    double seconds = 0;     // the file's length
+    bool lockLost = false;  // the music could not be kept on the capture's clock
+    double largestErrorMs = 0;
+};
+
+// Smaller differences are within what a capture's crystal is made to and go unmentioned.
+inline constexpr double kReportedClockPpm = 20;
+
 struct RecordedJob {
     std::int32_t position = 0;
     std::string wavPath;
@@ -104,13 +122,15 @@ struct RecordedJob {
     bool writeFailed = false;   // from a failed write on
     bool gaps = false;          // a capture buffer was out of the device for a while
     std::optional<JobFailure> brokeOff;  // ended early, and why
+    ClockReport clock;
+    std::vector<CaptureGapReport> captureGaps;
 };
 
 // Silent, clipped, or not all there: a file to listen to before trusting it.
 bool NeedsCheck(const RecordedJob& job);
 
-// The message at the end of a run: every recording that needs a check, with what is wrong.
-// Empty when all of them are fine.
+// The message at the end of a run: every recording that needs a check, with what is wrong, then
+// every other one whose capture's clock was corrected. Empty when there is nothing to tell.
 std::string RunReportText(const std::vector<RecordedJob>& recorded, std::int32_t jobCount);
 
 }  // namespace solvena

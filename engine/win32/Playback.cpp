@@ -1,6 +1,7 @@
 #include "engine/win32/Playback.h"
 
 #include "engine/DeviceReports.h"
+#include "engine/RecordingStart.h"
 #include "engine/RunTexts.h"
 #include "engine/StreamBuffers.h"
 #include "engine/StreamFeed.h"
@@ -15,14 +16,25 @@ std::uint32_t midiDevice = 0;
 devices::MidiStreamHandle midiStream = nullptr;
 StreamFeed feed;
 bool playing = false;
+// The run's lock gives each fill's tempo records its scale as it is queued; none for other players.
+TempoLock* tempoLock = nullptr;
 
 bool Reported(HWND owner, ReportCall call, devices::MmResult result) {
     if (const char* text = ReportText(call, result)) ShowMessageBox(owner, text, kErrorCaption, MB_OK);
     return result == devices::kMmNoError;
 }
 
-bool Queue(std::size_t fill) {
+// The buffer that plays `fill`, its tempo records scaled to the lock's clock.
+StreamBuffer* LoadedBuffer(std::size_t fill) {
     StreamBuffer* buffer = BufferForFill(fill);
+    if (buffer != nullptr && tempoLock != nullptr) {
+        tempoLock->ScaleFill(fill, std::span<std::uint8_t>(buffer->block.data(), buffer->header.bytesRecorded));
+    }
+    return buffer;
+}
+
+bool Queue(std::size_t fill) {
+    StreamBuffer* buffer = LoadedBuffer(fill);
     return buffer != nullptr && devices::MidiStreamPrepare(midiStream, &buffer->header) == devices::kMmNoError &&
            devices::MidiStreamOut(midiStream, &buffer->header) == devices::kMmNoError;
 }
@@ -53,7 +65,8 @@ StreamProgress TakeBackFinished() {
 
 }  // namespace
 
-bool OpenPlayback(const RecordingJob& job, const Song& song, HWND window) {
+bool OpenPlayback(const RecordingJob& job, const Song& song, HWND window, TempoLock* lock) {
+    tempoLock = lock;
     streamBufferIndex = 0;
     midiDevice = static_cast<std::uint32_t>(job.midiOutDevice);
     midiStream = nullptr;
@@ -63,9 +76,13 @@ bool OpenPlayback(const RecordingJob& job, const Song& song, HWND window) {
     // After each report: its box may have seen the program close, which ended this playback.
     bool ok = Reported(window, ReportCall::streamOpen, devices::MidiStreamOpen(&midiStream, &midiDevice, window));
     if (ProgramClosing()) return false;
-    // No tempo is set: the stream's own tempo records carry it.
     devices::MidiStreamSetTimeDivision(midiStream, static_cast<std::uint32_t>(song.division));
-    StreamBuffer* first = BufferForFill(0);
+    // The stream's own tempo records carry the tempo; before the first of them the player's
+    // default plays, at the lock's scale.
+    if (tempoLock != nullptr && tempoLock->StartTempo() != kStreamDefaultTempo) {
+        devices::MidiStreamSetTempo(midiStream, tempoLock->StartTempo());
+    }
+    StreamBuffer* first = LoadedBuffer(0);
     if (first == nullptr) return false;
     ok = Reported(window, ReportCall::streamPrepare, devices::MidiStreamPrepare(midiStream, &first->header)) && ok;
     if (ProgramClosing()) return false;
@@ -80,6 +97,10 @@ bool OpenPlayback(const RecordingJob& job, const Song& song, HWND window) {
 
 bool StartPlayback(HWND window) {
     return Reported(window, ReportCall::streamRestart, devices::MidiStreamRestart(midiStream));
+}
+
+bool SetPlaybackTempo(std::uint32_t microsPerQuarter) {
+    return playing && devices::MidiStreamSetTempo(midiStream, microsPerQuarter) == devices::kMmNoError;
 }
 
 bool PlaybackPositionMs(std::uint32_t* ms) {
@@ -114,6 +135,7 @@ void EndPlayback() {
     midiStream = nullptr;
     ReleaseStreamBuffers();
     playing = false;
+    tempoLock = nullptr;
 }
 
 bool Playing() { return playing; }

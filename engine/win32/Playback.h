@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "engine/TempoLock.h"
 #include "jobs/RecordingJob.h"
 #include "song/Song.h"
 
@@ -12,10 +13,13 @@ namespace solvena::engine {
 
 // Opens the stream, sets the song's time division and queues the first fills on the paused
 // stream, so that starting it is one call. The open and the first buffer's calls are reported;
-// false when the stream does not hold all it was given.
-bool OpenPlayback(const RecordingJob& job, const Song& song, HWND window);
+// false when the stream does not hold all it was given. With a lock, every fill's tempo records
+// take the lock's scale as the fill is queued, and the stream's tempo starts at it.
+bool OpenPlayback(const RecordingJob& job, const Song& song, HWND window, TempoLock* lock = nullptr);
 // Starts the paused stream (reported); false when it does not run.
 bool StartPlayback(HWND window);
+// Sets the stream's tempo property: the tempo its next records play at, until a tempo record.
+bool SetPlaybackTempo(std::uint32_t microsPerQuarter);
 // How long the stream has played, as its device counts; false when it cannot tell.
 bool PlaybackPositionMs(std::uint32_t* ms);
 

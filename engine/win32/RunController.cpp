@@ -39,40 +39,13 @@ constexpr int kNotRecordedIcon = 1;
 // SetTimer takes at most 0x7FFFFFFF ms.
 constexpr std::int32_t kMaxReverbSeconds = 0x7FFFFFFF / 1000;
 
-std::int32_t currentJob = 0;
-int tailPhase = 0;
-bool runStarted = false;
-bool checkingBeforeRun = false;
-bool runModeEntered = false;
-bool currentJobFailed = false;
-bool reportShown = false;
-
-// The levels of every recording this run has completed, in run order.
-std::vector<RecordedJob> recordedJobs;
-
-// From the stream's start to the job's start tick, by the stream's own records.
-double leadInSeconds = 0;
-// The current job's pair delay: its file starts that much later, so its tail runs that much longer.
-double jobDelaySeconds = 0;
-// The current job's music has started: a capture that stops now broke off a recording.
-bool musicStarted = false;
-
-// The delays measured for pairs of devices, read when the run starts.
-std::vector<PairDelay> pairDelays;
-
-// The current job's clock: from its music's start to its capture's stop.
-ULONGLONG clockStartMs = 0;
-ULONGLONG clockStoppedMs = 0;
-bool clockRunning = false;
-std::uint64_t expectedMs = 0;
-
 const MainWindowLink& Link() { return CurrentMainWindowLink(); }
 
 void SetProgress(const std::string& text) {
     if (Link().setProgressText != nullptr) Link().setProgressText(text.c_str());
 }
 
-RecordingJob& CurrentJob() { return jobs[static_cast<std::size_t>(currentJob)]; }
+RecordingJob& CurrentJob(const RunState& run) { return jobs[static_cast<std::size_t>(run.currentJob)]; }
 
 // ---- the pre-run checks on this system ----
 
@@ -100,90 +73,123 @@ PreRunHost SystemHost() {
 
 // ---- the job's clock and levels ----
 
-std::uint64_t ElapsedMs() {
-    const ULONGLONG until = clockRunning ? GetTickCount64() : clockStoppedMs;
-    return until > clockStartMs ? until - clockStartMs : 0;
+std::uint64_t ElapsedMs(const RunState& run) {
+    const ULONGLONG until = run.clockRunning ? GetTickCount64() : run.clockStoppedMs;
+    return until > run.clockStartMs ? until - run.clockStartMs : 0;
 }
 
-void ShowJobClock() {
+void ShowJobClock(const RunState& run) {
     if (Link().setJobLevel != nullptr) Link().setJobLevel(InputLevelText(WavLevels()).c_str());
     if (Link().setJobProgress == nullptr) return;
-    const std::uint64_t elapsed = ElapsedMs();
-    Link().setJobProgress(RunTimeText(elapsed / 1000, expectedMs / 1000).c_str(),
-                          JobProgressPermille(elapsed, expectedMs));
+    const std::uint64_t elapsed = ElapsedMs(run);
+    Link().setJobProgress(RunTimeText(elapsed / 1000, run.expectedMs / 1000).c_str(),
+                          JobProgressPermille(elapsed, run.expectedMs));
 }
 
-void StartJobClock(HWND window) {
-    const std::int32_t seconds = CurrentJob().expectedSeconds;
-    expectedMs = seconds > 0 ? static_cast<std::uint64_t>(seconds) * 1000 : 0;
-    clockStartMs = GetTickCount64();
-    clockRunning = true;
-    ShowJobClock();
+void StartJobClock(RunState& run, HWND window) {
+    const std::int32_t seconds = CurrentJob(run).expectedSeconds;
+    run.expectedMs = seconds > 0 ? static_cast<std::uint64_t>(seconds) * 1000 : 0;
+    run.clockStartMs = GetTickCount64();
+    run.clockRunning = true;
+    ShowJobClock(run);
     SetTimer(window, kClockTimer, kClockPeriodMs, nullptr);
 }
 
-// The capture has stopped: the clock stands, and what the file holds is kept for the report.
-void EndRecording(std::optional<JobFailure> brokeOff = std::nullopt) {
-    StopCapture();
-    if (clockRunning) {
-        clockStoppedMs = GetTickCount64();
-        clockRunning = false;
-        ShowJobClock();
+// The WAVE IN device's clock as the run last measured it at this rate; 0 when it was not.
+double RememberedPpm(const RunState& run, const std::string& waveIn, std::uint32_t rate) {
+    for (const DeviceClockRate& known : run.deviceRates) {
+        if (known.waveIn == waveIn && known.rate == rate) return known.ppm;
     }
+    return 0;
+}
+
+void RememberPpm(RunState& run, const std::string& waveIn, std::uint32_t rate, double ppm) {
+    if (waveIn.empty()) return;
+    for (DeviceClockRate& known : run.deviceRates) {
+        if (known.waveIn == waveIn && known.rate == rate) {
+            known.ppm = ppm;
+            return;
+        }
+    }
+    run.deviceRates.push_back({waveIn, rate, ppm});
+}
+
+// The capture has stopped: the clock stands, and what the file holds is kept for the report.
+void EndRecording(RunState& run, std::optional<JobFailure> brokeOff = std::nullopt) {
+    KillTimer(jobStackWindow, kClockLookTimer);
     RecordedJob recorded;
-    recorded.position = currentJob;
-    recorded.wavPath = TextOf(CurrentJob().wavPath);
+    // The last looks, and the gaps they close, before the capture's last frames are written.
+    if (run.captureClock.rate > 0 && Capturing()) {
+        const double seconds = static_cast<double>(CapturedBytes()) / std::max<std::uint64_t>(BytesPerSecond(), 1);
+        recorded.clock = EndCaptureClock(run.captureClock, seconds);
+        recorded.captureGaps = run.captureClock.gaps;
+    }
+    StopCapture();
+    if (run.clockRunning) {
+        run.clockStoppedMs = GetTickCount64();
+        run.clockRunning = false;
+        ShowJobClock(run);
+    }
+    const RecordingJob& job = CurrentJob(run);
+    if (recorded.clock.measured && run.captureClock.follower.PpmError() < kRememberedPpmError) {
+        RememberPpm(run, devices::WaveInName(static_cast<std::uint32_t>(job.waveInDevice)),
+                    static_cast<std::uint32_t>(job.sampleRate), recorded.clock.ppm);
+    }
+    recorded.clock.seconds = static_cast<double>(CapturedBytes()) / std::max<std::uint64_t>(BytesPerSecond(), 1);
+    recorded.position = run.currentJob;
+    recorded.wavPath = TextOf(job.wavPath);
     recorded.levels = WavLevels();
     recorded.seconds = CapturedSeconds();
     recorded.cut = WavFileCut();
     recorded.writeFailed = WavWriteFailed();
     recorded.gaps = CaptureHadGaps();
     recorded.brokeOff = brokeOff;
-    recordedJobs.push_back(recorded);
-    SetRowLevelText(currentJob, LevelCellText(recorded.levels));
+    run.recordedJobs.push_back(recorded);
+    SetRowLevelText(run.currentJob, LevelCellText(recorded.levels));
 }
 
-bool LastRecordingNeedsCheck() {
-    return !recordedJobs.empty() && recordedJobs.back().position == currentJob && NeedsCheck(recordedJobs.back());
+bool LastRecordingNeedsCheck(const RunState& run) {
+    return !run.recordedJobs.empty() && run.recordedJobs.back().position == run.currentJob &&
+           NeedsCheck(run.recordedJobs.back());
 }
 
 void KillJobTimers(HWND window) {
-    for (UINT_PTR timer : {kCaptureWaitTimer, kWatchdogTimer, kTailTimer}) KillTimer(window, timer);
+    for (UINT_PTR timer : {kCaptureWaitTimer, kWatchdogTimer, kTailTimer, kClockLookTimer}) KillTimer(window, timer);
 }
 
 // ---- one job ----
 
-void Finish() {
+void Finish(RunState& run) {
     KillTimer(jobStackWindow, kClockTimer);
     SetProgress(kRunFinishedText);
     if (Link().setCancelText != nullptr) Link().setCancelText(kCloseText);
-    if (reportShown) return;
-    reportShown = true;
-    const std::string report = RunReportText(recordedJobs, jobCount);
+    if (run.reportShown) return;
+    run.reportShown = true;
+    const std::string report = RunReportText(run.recordedJobs, jobCount);
     if (!report.empty()) ShowMessageBox(jobStackWindow, report.c_str(), kRunReportCaption, MB_OK | MB_ICONWARNING);
 }
 
 // The failure text of the current job, ending with whether the run goes on after it.
-std::string CurrentJobFailureText(JobFailure failure, std::uint64_t seconds = 0) {
-    const RecordingJob& job = CurrentJob();
-    return JobFailureText(failure, currentJob, jobCount, AfterFailureAt(StackedJobs(), currentJob),
+std::string CurrentJobFailureText(const RunState& run, JobFailure failure, std::uint64_t seconds = 0) {
+    const RecordingJob& job = CurrentJob(run);
+    return JobFailureText(failure, run.currentJob, jobCount, AfterFailureAt(StackedJobs(), run.currentJob),
                           TextOf(job.midiPath), TextOf(job.wavPath), seconds);
 }
 
-void TellJobFailed(JobFailure failure) {
-    ShowMessageBox(jobStackWindow, CurrentJobFailureText(failure).c_str(), kErrorCaption, MB_OK);
+void TellJobFailed(const RunState& run, JobFailure failure) {
+    ShowMessageBox(jobStackWindow, CurrentJobFailureText(run, failure).c_str(), kErrorCaption, MB_OK);
 }
 
 // A job that cannot start: its row says so and the run goes on with the next one.
-void SkipFailedJob(JobFailure failure) {
-    SetRowIcon(currentJob, kNotRecordedIcon);
-    TellJobFailed(failure);
-    ++currentJob;
+void SkipFailedJob(RunState& run, JobFailure failure) {
+    SetRowIcon(run.currentJob, kNotRecordedIcon);
+    TellJobFailed(run, failure);
+    ++run.currentJob;
 }
 
-bool FirstSwitchedOnFromCurrent() {
-    while (currentJob < jobCount && CurrentJob().enabled != 1) ++currentJob;
-    return currentJob < jobCount;
+bool FirstSwitchedOnFromCurrent(RunState& run) {
+    while (run.currentJob < jobCount && CurrentJob(run).enabled != 1) ++run.currentJob;
+    return run.currentJob < jobCount;
 }
 
 enum class JobStart {
@@ -202,32 +208,38 @@ JobStart StopStartForExit() {
     return JobStart::closing;
 }
 
-JobStart StartJob(HWND window) {
-    RecordingJob& job = CurrentJob();
+JobStart StartJob(RunState& run, HWND window) {
+    RecordingJob& job = CurrentJob(run);
     const std::string midiPath = TextOf(job.midiPath);
     if (!LoadSong(midiPath.c_str(), runSong, tracks)) {
-        SkipFailedJob(JobFailure::songUnreadable);
+        SkipFailedJob(run, JobFailure::songUnreadable);
         return JobStart::skipped;
     }
-    SetProgress(ProgressText(currentJob, jobCount));
-    if (!runModeEntered) {
-        runModeEntered = true;
+    SetProgress(ProgressText(run.currentJob, jobCount));
+    if (!run.runModeEntered) {
+        run.runModeEntered = true;
         if (Link().enterRunMode != nullptr) Link().enterRunMode();
     }
-    SetRowIcon(currentJob, kRecordingIcon);
+    SetRowIcon(run.currentJob, kRecordingIcon);
 
     const JobStreamInfo stream = BuildJobStream(runSong, tracks, job.startTick, job.endTick, job.trackEnabled);
     if (stream.result != StreamBuildResult::built) {
         ReleaseMergeBuffer();
         ReleaseStreamBuffers();
-        SkipFailedJob(stream.result == StreamBuildResult::empty ? JobFailure::nothingToPlay
-                                                               : JobFailure::streamTooLong);
+        SkipFailedJob(run, stream.result == StreamBuildResult::empty ? JobFailure::nothingToPlay
+                                                                     : JobFailure::streamTooLong);
         return JobStart::skipped;
     }
-    currentJobFailed = false;
-    musicStarted = false;
-    jobDelaySeconds = 0;
-    leadInSeconds = StreamSecondsToTick(streamFills, static_cast<std::uint32_t>(runSong.division), stream.leadInTicks);
+    run.currentJobFailed = false;
+    run.musicStarted = false;
+    run.jobDelaySeconds = 0;
+    const auto division = static_cast<std::uint32_t>(runSong.division);
+    run.leadInSeconds = StreamSecondsToTick(streamFills, division, stream.leadInTicks);
+    // The device's clock as the last job on it measured it: the music starts on it.
+    const auto rate = static_cast<std::uint32_t>(job.sampleRate);
+    BeginCaptureClock(run.captureClock, rate,
+                      RememberedPpm(run, devices::WaveInName(static_cast<std::uint32_t>(job.waveInDevice)), rate));
+    run.captureClock.lock.Load(streamFills, division, 1 / (1 + run.captureClock.startPpm / 1e6));
     OpenCapture(job, window);
     if (ProgramClosing()) return StopStartForExit();
     // Playing a job whose recording has nowhere to go would only look like success.
@@ -235,12 +247,12 @@ JobStart StartJob(HWND window) {
         StopCapture();
         ReleaseMergeBuffer();
         ReleaseStreamBuffers();
-        SkipFailedJob(file == WavOpen::headerFailed ? JobFailure::wavHeaderFailed : JobFailure::wavNotCreated);
+        SkipFailedJob(run, file == WavOpen::headerFailed ? JobFailure::wavHeaderFailed : JobFailure::wavNotCreated);
         return JobStart::skipped;
     }
     // The stream waits, paused and loaded, while the capture starts: the music begins only once
     // the device delivers, and then with one call.
-    const bool streamReady = OpenPlayback(job, runSong, window);
+    const bool streamReady = OpenPlayback(job, runSong, window, &run.captureClock.lock);
     if (ProgramClosing()) return StopStartForExit();
     const bool captureStarted = StartCapture();
     if (ProgramClosing()) return StopStartForExit();
@@ -250,167 +262,179 @@ JobStart StartJob(HWND window) {
         EndPlayback();
         StopCapture();
         if (ProgramClosing()) return StopStartForExit();
-        SkipFailedJob(streamReady ? JobFailure::captureNotStarted : JobFailure::playbackFailed);
+        SkipFailedJob(run, streamReady ? JobFailure::captureNotStarted : JobFailure::playbackFailed);
         return JobStart::skipped;
     }
-    BeginCaptureWait(static_cast<std::uint32_t>(job.sampleRate));
+    run.captureWait.Begin(rate, &run.captureClock.follower);
     SetTimer(window, kCaptureWaitTimer, kCaptureWaitPeriodMs, nullptr);
     return JobStart::recording;
 }
 
 // From the current position on: the first switched-on job that can be started, or the finish.
 // A job skipped with a box may have seen the program close in it: then the run stops there.
-void StartOrContinue(HWND window) {
+void StartOrContinue(RunState& run, HWND window) {
     for (;;) {
         ReleaseTrackBuffers(tracks);
         runSong = Song{};
         if (ProgramClosing()) return;
-        if (!FirstSwitchedOnFromCurrent()) {
-            Finish();
+        if (!FirstSwitchedOnFromCurrent(run)) {
+            Finish(run);
             return;
         }
-        if (StartJob(window) != JobStart::skipped) return;
+        if (StartJob(run, window) != JobStart::skipped) return;
     }
 }
 
-void StartTail(HWND window) {
-    std::int32_t seconds = CurrentJob().reverbSeconds;
+void StartTail(RunState& run, HWND window) {
+    std::int32_t seconds = CurrentJob(run).reverbSeconds;
     if (seconds < 0) seconds = 0;
     if (seconds > kMaxReverbSeconds - 1) seconds = kMaxReverbSeconds - 1;
-    tailPhase = 0;
+    run.tailPhase = 0;
     // What the module sounds at the end reaches the capture the pair's delay later.
-    const auto delayMs = static_cast<UINT>(std::ceil(jobDelaySeconds * 1000));
+    const auto delayMs = static_cast<UINT>(std::ceil(run.jobDelaySeconds * 1000));
     SetTimer(window, kTailTimer, static_cast<UINT>(seconds) * 1000u + delayMs, nullptr);
 }
 
 // A job that ends after its start: the WAV file is completed with what was recorded and the run
-// moves on. A recording that broke off is kept, reported and marked to be checked; one that
+// moves on. A recording that broke off is kept, reported and marked for a check; one that
 // never began is marked as not recorded.
-void AbandonCurrentJob(HWND window, JobFailure failure) {
+void AbandonCurrentJob(RunState& run, HWND window, JobFailure failure) {
     KillJobTimers(window);
     EndPlayback();
     if (BrokeOffRecording(failure)) {
-        EndRecording(failure);
+        EndRecording(run, failure);
     } else {
         StopCapture();
-        currentJobFailed = true;
+        run.currentJobFailed = true;
     }
-    DeferMessage(window, CurrentJobFailureText(failure, CapturedSeconds()), kErrorCaption);
+    DeferMessage(window, CurrentJobFailureText(run, failure, CapturedSeconds()), kErrorCaption);
     PostMessageA(window, WM_COMMAND, kNextJobCommand, 0);
 }
 
 // The delay measured for the job's pair of devices, in seconds; 0 when it was never measured.
-double PairDelaySeconds(const RecordingJob& job) {
+double PairDelaySeconds(const RunState& run, const RecordingJob& job) {
     const std::string midiOut = devices::MidiOutName(static_cast<std::uint32_t>(job.midiOutDevice));
     const std::string waveIn = devices::WaveInName(static_cast<std::uint32_t>(job.waveInDevice));
     if (midiOut.empty() || waveIn.empty()) return 0;
-    return DelayOfPair(pairDelays, midiOut, waveIn).value_or(0) / 1e6;
+    return DelayOfPair(run.pairDelays, midiOut, waveIn).value_or(0) / 1e6;
 }
 
 // A driver that stops sending its notifications would keep the job recording for hours.
-void StartWatchdog(HWND window) {
-    const double seconds = StreamLengthSeconds(streamFills, static_cast<std::uint32_t>(runSong.division));
+void StartWatchdog(RunState& run, HWND window) {
+    const double seconds = StreamLengthSeconds(streamFills, static_cast<std::uint32_t>(runSong.division)) *
+                           run.captureClock.lock.Scale();
     const double ms = std::min(seconds * 1000 + kWatchdogGraceMs, static_cast<double>(USER_TIMER_MAXIMUM));
     SetTimer(window, kWatchdogTimer, static_cast<UINT>(ms), nullptr);
 }
 
 // The capture delivers: the music starts now, and the file begins on the frame that sounds the
 // job's start tick.
-void StartMusic(HWND window, const CaptureWait& wait) {
+void StartMusic(RunState& run, HWND window, const CaptureWait& wait) {
     const double calledMs = CaptureClockMs();
     const bool started = StartPlayback(window);
     // Its report's box saw the program close, which closed the stream and the capture.
     if (ProgramClosing()) return;
     if (!started) {
-        AbandonCurrentJob(window, JobFailure::playbackFailed);
+        AbandonCurrentJob(run, window, JobFailure::playbackFailed);
         return;
     }
     // The player may begin a little after the call, and its own count says when.
     const double startedMs = StreamStartedMs(calledMs);
-    musicStarted = true;
+    run.musicStarted = true;
     // The pair's measured delay: what the module sounds at the start tick reaches the capture then.
-    jobDelaySeconds = PairDelaySeconds(CurrentJob());
-    const auto rate = static_cast<std::uint32_t>(CurrentJob().sampleRate);
+    run.jobDelaySeconds = PairDelaySeconds(run, CurrentJob(run));
+    CaptureClock& clock = run.captureClock;
+    const double framesPerMs = KnownFramesPerMs(clock);
+    // The lead-in plays at the lock's starting scale.
+    const double leadInMs = run.leadInSeconds * 1000;
+    const double secondsIn = run.leadInSeconds * clock.lock.Scale() + run.jobDelaySeconds;
     if (wait.state == CaptureWaitState::delivering) {
-        RecordCaptureFrom(StartTickFrame(wait, startedMs, leadInSeconds + jobDelaySeconds, rate));
+        clock.firstFrame = StartTickFrame(wait, startedMs, secondsIn, framesPerMs);
+        clock.placed = true;
+        clock.lock.Started(startedMs, FilePlacement{wait.anchorMs, static_cast<double>(wait.anchor),
+                                                    static_cast<double>(clock.firstFrame), run.jobDelaySeconds * 1000,
+                                                    leadInMs, clock.rate});
+        SetTimer(window, kClockLookTimer, kClockLookPeriodMs, nullptr);
     } else {
         // A device that cannot tell its position is recorded from its first frame.
-        RecordCaptureFrom(FrameAfter(0, jobDelaySeconds, rate));
+        clock.firstFrame = FrameAfter(0, run.jobDelaySeconds, clock.rate);
     }
-    StartWatchdog(window);
-    StartJobClock(window);
+    RecordCaptureFrom(clock.firstFrame);
+    StartWatchdog(run, window);
+    StartJobClock(run, window);
 }
 
-void OnCaptureWaitTimer(HWND window) {
-    const CaptureWait wait = PollCaptureWait();
+void OnCaptureWaitTimer(RunState& run, HWND window) {
+    const CaptureWait wait = run.captureWait.Poll();
     if (wait.state == CaptureWaitState::waiting) return;
     KillTimer(window, kCaptureWaitTimer);
     if (wait.state == CaptureWaitState::nothingDelivered) {
-        AbandonCurrentJob(window, JobFailure::nothingCaptured);
+        AbandonCurrentJob(run, window, JobFailure::nothingCaptured);
         return;
     }
-    StartMusic(window, wait);
+    StartMusic(run, window, wait);
 }
 
-void OnPlaybackProgress(HWND window, StreamProgress progress) {
+void OnPlaybackProgress(RunState& run, HWND window, StreamProgress progress) {
     if (progress == StreamProgress::ended) {
         KillTimer(window, kWatchdogTimer);
-        StartTail(window);
+        StartTail(run, window);
     }
-    if (progress == StreamProgress::failed) AbandonCurrentJob(window, JobFailure::feedFailed);
+    if (progress == StreamProgress::failed) AbandonCurrentJob(run, window, JobFailure::feedFailed);
 }
 
 }  // namespace
 
-void OnRecordCommand(HWND window) {
+void OnRecordCommand(HWND window, RunState& run) {
     // A delay measurement holds the devices and buffers a run would use.
-    if (runStarted || checkingBeforeRun || MeasuringDelay()) return;
+    if (run.runStarted || run.checkingBeforeRun || MeasuringDelay()) return;
     // The questions walk the table: 読込 waits until they are answered, or it would add jobs
     // they never ask about, or clear the table under them.
-    checkingBeforeRun = true;
+    run.checkingBeforeRun = true;
     if (Link().holdLoadList != nullptr) Link().holdLoadList(true);
     const PreRunHost host = SystemHost();
     const bool checked = CheckTargetFiles(host) && CheckDevices(host) && CheckSameFiles(host) && CheckFreeSpace(host);
-    checkingBeforeRun = false;
+    run.checkingBeforeRun = false;
     // The questions' boxes may have seen the program close.
     if (!checked || ProgramClosing()) {
         if (Link().holdLoadList != nullptr) Link().holdLoadList(false);
         return;
     }
-    runStarted = true;
-    pairDelays = Link().startFolder != nullptr ? ReadPairDelays(DelaysPath(Link().startFolder)) : std::vector<PairDelay>{};
+    run.runStarted = true;
+    run.pairDelays =
+        Link().startFolder != nullptr ? ReadPairDelays(DelaysPath(Link().startFolder)) : std::vector<PairDelay>{};
     EnableWindow(GetDlgItem(window, kRecordCommand), FALSE);
     if (Link().disableLoadList != nullptr) Link().disableLoadList();
     if (Link().holdLoadList != nullptr) Link().holdLoadList(false);
     if (jobCount == 0) ShowMessageBox(window, kEmptyStackText, kConfirmCaption, MB_OK);
-    StartOrContinue(window);
+    StartOrContinue(run, window);
 }
 
-void OnNextJobCommand(HWND window) {
-    if (!runStarted || currentJob >= jobCount) return;
+void OnNextJobCommand(HWND window, RunState& run) {
+    if (!run.runStarted || run.currentJob >= jobCount) return;
     int icon = kRecordedIcon;
-    if (currentJobFailed) {
+    if (run.currentJobFailed) {
         icon = kNotRecordedIcon;
-    } else if (LastRecordingNeedsCheck()) {
+    } else if (LastRecordingNeedsCheck(run)) {
         icon = kCheckRecordingIcon;
     }
-    SetRowIcon(currentJob, icon);
-    currentJobFailed = false;
-    ++currentJob;
-    StartOrContinue(window);
+    SetRowIcon(run.currentJob, icon);
+    run.currentJobFailed = false;
+    ++run.currentJob;
+    StartOrContinue(run, window);
 }
 
-void OnTailTimer(HWND window) {
-    switch (tailPhase) {
+void OnTailTimer(HWND window, RunState& run) {
+    switch (run.tailPhase) {
         case 0:
-            EndRecording();
-            tailPhase = 1;
+            EndRecording(run);
+            run.tailPhase = 1;
             break;
         case 1:
-            tailPhase = 2;
+            run.tailPhase = 2;
             break;
         default:
-            tailPhase = 0;
+            run.tailPhase = 0;
             // Killed first: a box the next job's start shows would otherwise let the timer tick
             // again inside this handler.
             KillTimer(window, kTailTimer);
@@ -419,26 +443,34 @@ void OnTailTimer(HWND window) {
     }
 }
 
-void OnRunTimer(HWND window, UINT_PTR timer) {
+void OnRunTimer(HWND window, RunState& run, UINT_PTR timer) {
     switch (timer) {
-        case kClockTimer: ShowJobClock(); break;
-        case kCaptureWaitTimer: OnCaptureWaitTimer(window); break;
+        case kClockTimer: ShowJobClock(run); break;
+        case kCaptureWaitTimer: OnCaptureWaitTimer(run, window); break;
+        case kClockLookTimer: LookAtCapture(run.captureClock); break;
         case kWatchdogTimer:
-            if (Playing()) AbandonCurrentJob(window, JobFailure::playbackStalled);
+            if (Playing()) AbandonCurrentJob(run, window, JobFailure::playbackStalled);
             KillTimer(window, kWatchdogTimer);
             break;
-        default: OnTailTimer(window); break;
+        default: OnTailTimer(window, run); break;
     }
 }
 
-void OnStreamPositionMessage(HWND window, LPARAM header) { OnPlaybackProgress(window, OnStreamPosition(header)); }
+void OnStreamPositionMessage(HWND window, RunState& run, LPARAM header) {
+    OnPlaybackProgress(run, window, OnStreamPosition(header));
+}
 
-void OnStreamDoneMessage(HWND window) { OnPlaybackProgress(window, OnStreamBufferDone()); }
+void OnStreamDoneMessage(HWND window, RunState& run) { OnPlaybackProgress(run, window, OnStreamBufferDone()); }
 
-void OnCaptureDataMessage(HWND window, LPARAM header) {
-    if (OnCaptureData(header) != CaptureProgress::stopped) return;
+void OnCaptureDataMessage(HWND window, RunState& run, LPARAM header) {
+    const CaptureProgress progress = OnCaptureData(header);
+    if (progress != CaptureProgress::stopped) {
+        // A buffer handed back is a moment the count has just moved: a look worth taking.
+        if (run.captureClock.lock.HasStarted() && Capturing()) LookAtCapture(run.captureClock);
+        return;
+    }
     // Before the music nothing was recorded: the job was not played, not broken off.
-    AbandonCurrentJob(window, musicStarted ? JobFailure::captureStopped : JobFailure::captureLostBeforeMusic);
+    AbandonCurrentJob(run, window, run.musicStarted ? JobFailure::captureStopped : JobFailure::captureLostBeforeMusic);
 }
 
 void StopRunOnExit() {
@@ -451,21 +483,12 @@ void StopRunOnExit() {
     StopCapture();
 }
 
-std::int32_t CurrentJobPosition() { return currentJob; }
+std::int32_t CurrentJobPosition() { return JobStackRun().currentJob; }
 
 void ResetRun() {
     StopRunOnExit();
     SetProgramClosing(false);
-    currentJob = 0;
-    tailPhase = 0;
-    runStarted = false;
-    checkingBeforeRun = false;
-    runModeEntered = false;
-    currentJobFailed = false;
-    reportShown = false;
-    recordedJobs.clear();
-    pairDelays.clear();
-    clockRunning = false;
+    JobStackRun() = RunState{};
 }
 
 }  // namespace solvena::engine

@@ -1,0 +1,56 @@
+// A job's capture clock followed from its first delivery to its last frame: looks at the capture's
+// count feed the follower, the gaps it finds are filled with silence in the file, and the tempo
+// lock keeps the music on the capture's clock. One per job, in the run's state.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/ClockFollower.h"
+#include "engine/RunTexts.h"
+#include "engine/TempoLock.h"
+
+namespace solvena::engine {
+
+// The capture's rate is trusted for the lock once its standard error is this small.
+constexpr double kTrustedPpmError = 100;
+// The rate is remembered for the device's next job once it is this well known.
+constexpr double kRememberedPpmError = 20;
+// Looks at the capture while it records, ten a second.
+constexpr UINT_PTR kClockLookTimer = 5;
+constexpr UINT kClockLookPeriodMs = 100;
+
+struct CaptureClock {
+    ClockFollower follower;
+    TempoLock lock;
+    // The capture's rate as the job started: the device's last measured one, or nominal.
+    double startPpm = 0;
+    std::uint32_t rate = 0;
+    // The device's 32-bit count, unwrapped.
+    std::uint32_t lastCount = 0;
+    std::uint64_t wraps = 0;
+    // The file's first frame on the capture's clock, once the music has started.
+    bool placed = false;
+    std::uint64_t firstFrame = 0;
+    // The lock: once the phase error has first come within its bound it must stay there.
+    bool held = false;
+    bool lost = false;
+    double largestErrorMs = 0;
+    double lastLookMs = 0;
+    std::vector<CaptureGapReport> gaps;
+};
+
+// A new job's capture at `rate` frames per second, thought to run `ppm` fast.
+void BeginCaptureClock(CaptureClock& clock, std::uint32_t rate, double ppm);
+// The capture's rate as known now, in frames per millisecond of the system's clock: measured once
+// the looks tell it well enough, else as the job started.
+double KnownFramesPerMs(const CaptureClock& clock);
+// One look at the capture: its count joins the follower, a gap found opens or closes in the file,
+// and the lock takes a step.
+void LookAtCapture(CaptureClock& clock);
+// The capture ends: the last look, the gaps it still holds closed in the file, and the report.
+ClockReport EndCaptureClock(CaptureClock& clock, double fileSeconds);
+
+}  // namespace solvena::engine
