@@ -131,53 +131,37 @@ TEST_F(CaptureFixture, ItsInputAddsAnOffsetAndNoiseAndADeafOneHearsNoSynth) {
     }
 }
 
-// In one studio second a device delivers the frames its own clock ticks, each sampled at its tick.
-TEST_F(CaptureFixture, ADeviceClockOffByPpmSamplesAtItsOwnInstants) {
-    // ppm, frames: the ticks before 44,100 × (1 + ppm / 1e6)
-    const std::pair<double, std::uint64_t> cases[] = {{2000, 44189}, {-2000, 44012}, {0.5, 44101}};
-    for (const auto& [ppm, frames] : cases) {
-        SCOPED_TRACE(ppm);
-        VirtualCapture own{PcmFormat(1, 44100, 16), {}, DeviceClock{ppm, {}}};
-        Mono(own, 50000);
-        own.Start(3.0);
-        own.Advance(synth, 4.0, done);
-        EXPECT_EQ(own.Position(4.0), frames);
-        ASSERT_EQ(headers[0].bytesRecorded, 2 * frames);
-        for (std::uint64_t k : {std::uint64_t{1000}, std::uint64_t{30000}, frames - 1}) {
-            EXPECT_EQ(Sample(blocks[0], 2 * k), NoteAt(3.0 + static_cast<double>(k) / (44100 * (1 + ppm / 1e6)))) << k;
-        }
-    }
-}
-
-// A dropout's frames never arrive, however the capture is rendered: the position stands still
-// through it and lags by its length after.
-TEST_F(CaptureFixture, ADropoutLeavesOutItsFramesAndTheirCount) {
+// Frames arrive at the device's own ticks and none from a dropout, however the capture is
+// rendered; the position counts what arrived, standing still through a dropout.
+TEST_F(CaptureFixture, FramesArriveAtTheDevicesTicksAndNoneFromADropout) {
     struct Case {
-        std::vector<Dropout> dropouts;                             // from the first frame, at 2 s
-        std::vector<std::pair<double, std::uint64_t>> positions;  // studio time, frames
+        DeviceClock clock;  // dropouts from the first frame, at 2 s
+        std::vector<std::pair<double, std::uint64_t>> positions;  // studio time, frames; the last ends the capture
     };
     const Case cases[] = {
-        {{{0.1005, 0.05}}, {{2.1, 100}, {2.12, 101}, {2.15, 101}, {2.3, 250}}},
-        {{{0.1205, 0.05}, {0.1005, 0.05}}, {{2.12, 101}, {2.16, 101}, {2.3, 230}}},  // overlapping: one
-        {{{0.2005, 0.01}, {0.1005, 0.05}}, {{2.2, 150}, {2.2005, 151}, {2.205, 151}, {2.3, 240}}},
+        {{2000, {}}, {{2.5, 501}, {3.0, 1002}}},  // 1,002 ticks a second
+        {{-2000, {}}, {{3.0, 998}}},
+        {{0.5, {}}, {{3.0, 1001}}},
+        {{0, {{0.1005, 0.05}}}, {{2.1, 100}, {2.12, 101}, {2.15, 101}, {2.3, 250}}},
+        {{0, {{0.1205, 0.05}, {0.1005, 0.05}}}, {{2.12, 101}, {2.16, 101}, {2.3, 230}}},  // overlapping: one
+        {{0, {{0.2005, 0.01}, {0.1005, 0.05}}}, {{2.2, 150}, {2.2005, 151}, {2.205, 151}, {2.3, 240}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.positions.back().second);
-        VirtualCapture own{PcmFormat(1, kRate, 16), {}, DeviceClock{0, c.dropouts}};
-        Mono(own, 400);
+        VirtualCapture own{PcmFormat(1, kRate, 16), {}, c.clock};
+        Mono(own, 1100);
         own.Start(2.0);
         for (const auto& [now, frames] : c.positions) EXPECT_EQ(own.Position(now), frames) << now;
-        for (double now = 2.007; now < 2.3; now += 0.007) own.Advance(synth, now, done);
-        own.Advance(synth, 2.3005, done);
-        std::vector<double> instants;  // the whole milliseconds outside every dropout
-        for (int ms = 0; ms <= 300; ++ms) {
-            const double t = ms / 1000.0;
+        const auto [end, count] = c.positions.back();
+        for (double now = 2.007; now < end; now += 0.007) own.Advance(synth, now, done);
+        own.Advance(synth, end, done);
+        ASSERT_EQ(headers[0].bytesRecorded, 2 * count);
+        std::uint64_t k = 0;
+        for (std::uint64_t tick = 0; k < count; ++tick) {
+            const double t = static_cast<double>(tick) / (kRate * (1 + c.clock.ppm / 1e6));
             const auto covers = [t](const Dropout& d) { return t >= d.at && t < d.at + d.length; };
-            if (std::none_of(c.dropouts.begin(), c.dropouts.end(), covers)) instants.push_back(t);
-        }
-        ASSERT_EQ(headers[0].bytesRecorded, 2 * instants.size());
-        for (std::size_t k = 0; k < instants.size(); ++k) {
-            ASSERT_EQ(Sample(blocks[0], 2 * k), NoteAt(2.0 + instants[k])) << k;
+            if (std::any_of(c.clock.dropouts.begin(), c.clock.dropouts.end(), covers)) continue;
+            ASSERT_EQ(Sample(blocks[0], 2 * k++), NoteAt(2.0 + t)) << tick;
         }
     }
 }
