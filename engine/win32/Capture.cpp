@@ -205,6 +205,10 @@ bool CaptureHadGaps() { return gaps; }
 
 std::uint64_t CapturedBytes() { return WavDataBytes(); }
 
+double CapturedExactSeconds() {
+    return static_cast<double>(WavDataBytes()) / std::max<std::uint32_t>(waveFormat.avgBytesPerSec, 1);
+}
+
 std::uint64_t CapturedSeconds() { return WavDataBytes() / std::max<std::uint32_t>(waveFormat.avgBytesPerSec, 1); }
 
 }  // namespace solvena::engine

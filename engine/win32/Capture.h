@@ -51,5 +51,6 @@ bool CaptureHadGaps();
 // Sample bytes appended to the current (or last) WAV file, and the whole seconds they hold.
 std::uint64_t CapturedBytes();
 std::uint64_t CapturedSeconds();
+double CapturedExactSeconds();
 
 }  // namespace solvena::engine

@@ -11,6 +11,7 @@
 #include "engine/win32/PaintNothing.h"
 #include "engine/win32/Prompts.h"
 #include "engine/win32/RunController.h"
+#include "engine/win32/RunState.h"
 #include "engine/win32/SaveJobList.h"
 #include "song/SongState.h"
 #include "jobs/JobRowText.h"
@@ -21,6 +22,9 @@ namespace solvena::engine {
 HWND jobStackWindow = nullptr;
 
 namespace {
+
+// The run the window's record button starts and its messages drive.
+RunState run;
 
 constexpr int kJobListId = 1;
 constexpr int kOnOffId = 11;
@@ -191,8 +195,8 @@ bool OnCommand(HWND window, int id) {
     switch (id) {
         case kOnOffId: OnOnOff(window); return true;
         case kSaveId: SaveJobList(window); return true;
-        case kRecordId: OnRecordCommand(window); return true;
-        case kNextJobId: OnNextJobCommand(window); return true;
+        case kRecordId: OnRecordCommand(window, run); return true;
+        case kNextJobId: OnNextJobCommand(window, run); return true;
         case kInsertRowId: OnInsertRow(window); return true;
         default: return false;
     }
@@ -218,15 +222,17 @@ LRESULT CALLBACK ListWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         case WM_COMMAND:
             if (OnCommand(window, LOWORD(wParam))) return 0;
             break;
-        case WM_TIMER: OnRunTimer(window, static_cast<UINT_PTR>(wParam)); return 0;
-        case devices::kMmMomPositionCb: OnStreamPositionMessage(window, lParam); return 0;
-        case devices::kMmMomDone: OnStreamDoneMessage(window); return 0;
-        case devices::kMmWimData: OnCaptureDataMessage(window, lParam); return 0;
+        case WM_TIMER: OnRunTimer(window, run, static_cast<UINT_PTR>(wParam)); return 0;
+        case devices::kMmMomPositionCb: OnStreamPositionMessage(window, run, lParam); return 0;
+        case devices::kMmMomDone: OnStreamDoneMessage(window, run); return 0;
+        case devices::kMmWimData: OnCaptureDataMessage(window, run, lParam); return 0;
         case kShowDeferredMessages: ShowDeferredMessages(); return 0;
         default: break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
+
+RunState& JobStackRun() { return run; }
 
 void InstallJobRowHooks() { SetJobRowHooks({InsertRowHook, DeleteRowHook, ShowWindowHook}); }
 

@@ -13,6 +13,10 @@ extern HWND jobStackWindow;
 
 LRESULT CALLBACK ListWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+struct RunState;
+// The one run of the program, which the window's messages drive.
+RunState& JobStackRun();
+
 // Connects the job table's row hooks (insert row via command 127, delete row, show window)
 // to the window in jobStackWindow. Called once after the window exists.
 void InstallJobRowHooks();

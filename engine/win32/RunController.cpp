@@ -17,6 +17,7 @@
 #include "engine/win32/DelayMeasure.h"
 #include "engine/win32/FileIdentity.h"
 #include "engine/win32/JobStackWindow.h"
+#include "engine/win32/RunState.h"
 #include "engine/win32/MainWindowLink.h"
 #include "engine/win32/Playback.h"
 #include "engine/win32/Prompts.h"
@@ -120,8 +121,7 @@ void EndRecording(RunState& run, std::optional<JobFailure> brokeOff = std::nullo
     RecordedJob recorded;
     // The last looks, and the gaps they close, before the capture's last frames are written.
     if (run.captureClock.rate > 0 && Capturing()) {
-        const double seconds = static_cast<double>(CapturedBytes()) / std::max<std::uint64_t>(BytesPerSecond(), 1);
-        recorded.clock = EndCaptureClock(run.captureClock, seconds);
+        recorded.clock = EndCaptureClock(run.captureClock, CapturedExactSeconds());
         recorded.captureGaps = run.captureClock.gaps;
     }
     StopCapture();
@@ -135,7 +135,7 @@ void EndRecording(RunState& run, std::optional<JobFailure> brokeOff = std::nullo
         RememberPpm(run, devices::WaveInName(static_cast<std::uint32_t>(job.waveInDevice)),
                     static_cast<std::uint32_t>(job.sampleRate), recorded.clock.ppm);
     }
-    recorded.clock.seconds = static_cast<double>(CapturedBytes()) / std::max<std::uint64_t>(BytesPerSecond(), 1);
+    recorded.clock.seconds = CapturedExactSeconds();
     recorded.position = run.currentJob;
     recorded.wavPath = TextOf(job.wavPath);
     recorded.levels = WavLevels();

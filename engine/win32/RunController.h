@@ -9,6 +9,8 @@
 
 namespace solvena::engine {
 
+struct RunState;
+
 constexpr int kRecordCommand = 14;
 constexpr int kNextJobCommand = 126;
 constexpr UINT_PTR kTailTimer = 1;
@@ -23,15 +25,15 @@ constexpr UINT kWatchdogGraceMs = 10000;
 
 // The 録音 button: both pre-run checks, then the first job. Once a run has begun it stays the
 // only run of the program.
-void OnRecordCommand(HWND window);
+void OnRecordCommand(HWND window, RunState& run);
 // Command 126: the current job is done (or could not be recorded); on to the next.
-void OnNextJobCommand(HWND window);
-void OnTailTimer(HWND window);
+void OnNextJobCommand(HWND window, RunState& run);
+void OnTailTimer(HWND window, RunState& run);
 // WM_TIMER of any of the run's timers.
-void OnRunTimer(HWND window, UINT_PTR timer);
-void OnStreamPositionMessage(HWND window, LPARAM header);
-void OnStreamDoneMessage(HWND window);
-void OnCaptureDataMessage(HWND window, LPARAM header);
+void OnRunTimer(HWND window, RunState& run, UINT_PTR timer);
+void OnStreamPositionMessage(HWND window, RunState& run, LPARAM header);
+void OnStreamDoneMessage(HWND window, RunState& run);
+void OnCaptureDataMessage(HWND window, RunState& run, LPARAM header);
 
 // The main window's end (and the session's): closes the stream, the wave input and the WAV file
 // of a job in progress, leaving a complete file with everything captured so far. The program is

@@ -56,9 +56,9 @@ TEST_F(RecordingSafety, CaptureBuffersThatCannotBeQueuedAgain) {
         bool stops;  // no buffer is left in the device
     };
     const Case cases[] = {
-        {"fail add 7 after 8 once", false},   // one recycle fails
-        {"fail add 34 after 1 once", false},  // one of the eight pairs at the start
-        {"fail add 7 after 8", true},          // every recycle fails: eight buffers, then nothing
+        {"fail add 7 after 20 once", false},  // one recycle fails
+        {"fail add 34 after 1 once", false},  // one of the twenty pairs at the start
+        {"fail add 7 after 20", true},         // every recycle fails: twenty buffers, then nothing
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fail);
@@ -70,9 +70,10 @@ TEST_F(RecordingSafety, CaptureBuffersThatCannotBeQueuedAgain) {
         EXPECT_TRUE(Shown(CaptureGapText(wav))) << "told that the recording may have gaps";
         const std::string bytes = testfiles::ReadBytes(wav).value_or("");
         EXPECT_EQ(WordAt(bytes, 42) + 46, bytes.size());
-        // Eight buffers hold 0.8 s; a capture that goes on holds all 4.75 s.
-        EXPECT_EQ(bytes.size() > 46 + 8 * CaptureBufferBytes(44100, 4), !c.stops) << bytes.size();
-        EXPECT_EQ(Shown(JobFailureText(JobFailure::captureStopped, 0, 1, AfterFailure::runEnds, song, wav, 0)),
+        // Twenty buffers hold 2 s; a capture that goes on holds all 4.75 s.
+        EXPECT_EQ(bytes.size() > 46 + kCaptureBufferCount * CaptureBufferBytes(44100, 4), !c.stops) << bytes.size();
+        const std::uint64_t seconds = (bytes.size() - 46) / 176400;
+        EXPECT_EQ(Shown(JobFailureText(JobFailure::captureStopped, 0, 1, AfterFailure::runEnds, song, wav, seconds)),
                   c.stops);
         EXPECT_TRUE(Shown("録音バッファを戻せなかったため")) << "the report names it";
         TearDown();
@@ -117,7 +118,7 @@ TEST_F(RecordingSafety, AHeaderThatCannotBeWrittenSkipsTheJob) {
     AppendStackedJob(Job(song, full));
     AppendStackedJob(Job(song, room));
     ASSERT_TRUE(RecordAll(20000));
-    ASSERT_EQ(boxes.size(), 1u);
+    ASSERT_EQ(boxes.size(), 1u) << boxes.back().text;
     EXPECT_EQ(boxes[0].text, JobFailureText(JobFailure::wavHeaderFailed, 0, 2, AfterFailure::nextJob, song, full));
     EXPECT_GT(testfiles::ReadBytes(room).value_or("").size(), 46u) << "the next job is recorded";
 }
