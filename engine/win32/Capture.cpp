@@ -10,6 +10,7 @@
 #include "engine/DeviceReports.h"
 #include "engine/PreRunChecks.h"
 #include "engine/RunTexts.h"
+#include "engine/win32/CaptureStart.h"
 #include "engine/win32/Prompts.h"
 #include "engine/win32/WavFile.h"
 
@@ -35,6 +36,8 @@ bool gaps = false;
 devices::WaveInHandle waveIn = nullptr;
 CaptureSpan span;
 std::string wavPath;
+// When waveInStart was called, on the program's fine clock.
+double startCallMs = 0;
 
 // The job stack window: it receives the notifications and owns the boxes.
 HWND owner = nullptr;
@@ -124,10 +127,13 @@ void OpenCapture(const RecordingJob& job, HWND window) {
 WavOpen CreateWavFile(const RecordingJob& job) { return OpenWavFile(TextOf(job.wavPath), waveFormat, owner); }
 
 bool StartCapture() {
+    startCallMs = CaptureClockMs();
     const devices::MmResult result = devices::WaveInStart(waveIn);
     Report(ReportCall::captureStart, result);
     return result == devices::kMmNoError && !queued.empty();
 }
+
+double CaptureStartCallMs() { return startCallMs; }
 
 bool CapturePosition(std::uint32_t* frames) {
     return capturing && devices::WaveInPosition(waveIn, waveFormat.blockAlign, frames) == devices::kMmNoError;

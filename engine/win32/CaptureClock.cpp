@@ -19,6 +19,8 @@ constexpr double kLostMs = 5;
 constexpr double kLooksLostMs = 2000;
 
 void NoteGap(CaptureClock& clock, const CaptureGap& gap, std::uint64_t gapFramesBefore) {
+    // A gap found while nothing waited for it (before the music) opens where the writing stands.
+    OpenCaptureGap(gap.atFrame);
     CloseCaptureGap(gap.frames);
     const std::uint64_t at = gap.atFrame + gapFramesBefore;
     // A gap before the file's first frame only moved the frames before it.
@@ -88,14 +90,13 @@ void LookAtCapture(CaptureClock& clock) {
     JudgeHold(clock, ms);
 }
 
-ClockReport EndCaptureClock(CaptureClock& clock, double fileSeconds) {
+ClockReport EndCaptureClock(CaptureClock& clock) {
     LookAtCapture(clock);
     clock.follower.Finish();
     TakeGaps(clock);
     ClockReport report;
     report.measured = clock.follower.PpmError() < kTrustedPpmError;
     report.ppm = clock.follower.Ppm();
-    report.seconds = fileSeconds;
     report.lockLost = clock.lost;
     report.largestErrorMs = clock.largestErrorMs;
     return report;

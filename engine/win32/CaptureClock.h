@@ -50,7 +50,8 @@ double KnownFramesPerMs(const CaptureClock& clock);
 // One look at the capture: its count joins the follower, a gap found opens or closes in the file,
 // and the lock takes a step.
 void LookAtCapture(CaptureClock& clock);
-// The capture ends: the last look, the gaps it still holds closed in the file, and the report.
-ClockReport EndCaptureClock(CaptureClock& clock, double fileSeconds);
+// The capture ends: the last look, the gaps it still holds closed in the file, and what the
+// report tells of the clock (all but the file's length, known once the capture has stopped).
+ClockReport EndCaptureClock(CaptureClock& clock);
 
 }  // namespace solvena::engine

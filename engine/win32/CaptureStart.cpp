@@ -66,6 +66,11 @@ CaptureWait CaptureWaiter::Poll() {
     wait.state = CaptureWaitState::delivering;
     wait.anchor = anchor_->count;
     wait.anchorMs = anchor_->ms;
+    const double sinceCall = anchor_->ms - static_cast<double>(anchor_->count) * 1000.0 / rate_ - CaptureStartCallMs();
+    if (sinceCall >= -kFromTheCallBeforeMs && sinceCall <= kFromTheCallAfterMs) {
+        wait.anchor = 0;
+        wait.anchorMs = CaptureStartCallMs();
+    }
     return wait;
 }
 

@@ -28,6 +28,13 @@ constexpr double kAnchorSettleMs = 120.0;
 constexpr double kStepSpinMs = 20.0;
 constexpr int kEdgesWanted = 8;
 constexpr int kMaxLongLooks = 16;
+// A device whose least lagging look puts its first frame this close after the start call was
+// capturing from the call on: Wine's PulseAudio driver hands frames over only on a 10 ms tick
+// whose phase is new at every open, so its count lags by 0 to 10 ms for the whole open, and the
+// call itself places frame 0 to within a millisecond. A device that starts later (or lags more)
+// is placed by its looks.
+constexpr double kFromTheCallBeforeMs = 1;
+constexpr double kFromTheCallAfterMs = 12;
 // After the stream's start, how long its position is watched for a change.
 constexpr double kStreamEdgeSpinMs = 4.0;
 

@@ -17,10 +17,10 @@
 #include "engine/win32/DelayMeasure.h"
 #include "engine/win32/FileIdentity.h"
 #include "engine/win32/JobStackWindow.h"
-#include "engine/win32/RunState.h"
 #include "engine/win32/MainWindowLink.h"
 #include "engine/win32/Playback.h"
 #include "engine/win32/Prompts.h"
+#include "engine/win32/RunState.h"
 #include "engine/win32/WavFile.h"
 #include "jobs/RecordingJob.h"
 #include "song/SongLoader.h"
@@ -121,7 +121,7 @@ void EndRecording(RunState& run, std::optional<JobFailure> brokeOff = std::nullo
     RecordedJob recorded;
     // The last looks, and the gaps they close, before the capture's last frames are written.
     if (run.captureClock.rate > 0 && Capturing()) {
-        recorded.clock = EndCaptureClock(run.captureClock, CapturedExactSeconds());
+        recorded.clock = EndCaptureClock(run.captureClock);
         recorded.captureGaps = run.captureClock.gaps;
     }
     StopCapture();

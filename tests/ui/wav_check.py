@@ -269,7 +269,7 @@ def timing(values, rate, expected, arrivals=None):
         residuals = [d - (offset + slope * t) for t, d in points]
         delays = sorted(d for _, d in points)
         out.update(offset_ms="%.3f" % offset, drift_ppm="%.1f" % (slope * 1000.0), mean_ms="%.3f" % md,
-                   spread_ms="%.3f" % spread(delays),
+                   spread_ms="%.3f" % spread(delays), bulk_ms="%.3f" % spread(delays, 2),
                    median_ms="%.3f" % delays[n // 2], max_residual_ms="%.3f" % max(abs(r) for r in residuals),
                    first_ms="%.3f" % points[0][1], delays=",".join("%.2f" % d for _, d in points))
     for name, values in (("device", lateness or []), ("sound", after)):
