@@ -136,6 +136,10 @@ TEST(RunTexts, ReportNamesRecordingsThatAreNotAllThere) {
         {[](RecordedJob& j) { j.brokeOff = JobFailure::playbackStalled; },
          "  MIDIデバイスが演奏の終わりを知らせず、打ち切られました (1:15 まで)。\n"},
         {[](RecordedJob& j) { j.brokeOff = JobFailure::captureStopped; }, "  録音が途中で止まりました (1:15 まで)。\n"},
+        {[](RecordedJob& j) { j.captureGaps = {{70.4, 1500}}; },
+         "  1:10 から 1.50 秒間、入力が途切れていました (無音で埋めてあります)。\n"},
+        {[](RecordedJob& j) { j.clock = {true, 900, 75, true, 12.34}; },
+         "  演奏を録音デバイスのクロックに合わせきれませんでした (最大 12.3 ms のずれ)。\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -144,6 +148,32 @@ TEST(RunTexts, ReportNamesRecordingsThatAreNotAllThere) {
         EXPECT_TRUE(NeedsCheck(job));
         EXPECT_NE(RunReportText({job}, 1).find(std::string("ジョブ 1/1: C:\\take.wav\n") + c.line), std::string::npos);
     }
+}
+
+// A capture's clock that differed from the system's by more than its crystal is made to is named
+// with the figure and what it would have cost at the end: among the files to redo when there is
+// more to say of it, else after them.
+TEST(RunTexts, ReportNamesTheClocksItCorrected) {
+    RecordedJob fast = Recorded(0, "C:\\fast.wav", {-12.0, 0, 10});
+    fast.clock = {true, 152.3, 180, false, 0};
+    RecordedJob steady = Recorded(1, "C:\\steady.wav", {-12.0, 0, 10});
+    steady.clock = {true, -15, 180, false, 0};
+    RecordedJob loud = Recorded(2, "C:\\loud.wav", {0.0, 3, 10});
+    loud.clock = {true, -80, 60, false, 0};
+
+    EXPECT_FALSE(NeedsCheck(fast));
+    EXPECT_EQ(RunReportText({steady}, 3), "");
+    const std::string report = RunReportText({fast, steady, loud}, 3);
+    const std::size_t redo = report.find("ジョブ 3/3: C:\\loud.wav\n  音が割れています");
+    const std::size_t corrected = report.find("次のWAVファイルは、録音デバイスのクロックのずれに演奏を合わせて録音しました。");
+    ASSERT_NE(redo, std::string::npos) << report;
+    ASSERT_NE(corrected, std::string::npos) << report;
+    EXPECT_LT(redo, corrected);
+    EXPECT_NE(report.find("クリップ 3 サンプル, ピーク 0.0 dBFS)。音源か入力の音量を下げて下さい。\n  クロック差 -80 ppm(終わりで 5 ms)を補正しました。"),
+              std::string::npos) << report;
+    EXPECT_NE(report.find("ジョブ 1/3: C:\\fast.wav\n  クロック差 +152 ppm(終わりで 27 ms)を補正しました。\n", corrected),
+              std::string::npos) << report;
+    EXPECT_EQ(report.find("steady.wav"), std::string::npos);
 }
 
 }  // namespace

@@ -54,21 +54,7 @@ void JudgeHold(CaptureClock& clock, double ms) {
     if (error > kLostMs || moved || blind) clock.lost = true;
 }
 
-}  // namespace
-
-void BeginCaptureClock(CaptureClock& clock, std::uint32_t rate, double ppm) {
-    clock = CaptureClock{};
-    clock.rate = rate;
-    clock.startPpm = ppm;
-    clock.follower.Start(rate, ppm);
-}
-
-double KnownFramesPerMs(const CaptureClock& clock) {
-    if (clock.follower.PpmError() < kTrustedPpmError) return clock.follower.FramesPerMs();
-    return clock.rate / 1000.0 * (1 + clock.startPpm / 1e6);
-}
-
-void LookAtCapture(CaptureClock& clock) {
+void Look(CaptureClock& clock) {
     std::uint32_t count = 0;
     const bool told = CapturePosition(&count);
     const double ms = CaptureClockMs();
@@ -90,8 +76,37 @@ void LookAtCapture(CaptureClock& clock) {
     JudgeHold(clock, ms);
 }
 
+}  // namespace
+
+void BeginCaptureClock(CaptureClock& clock, std::uint32_t rate, double ppm) {
+    clock = CaptureClock{};
+    clock.rate = rate;
+    clock.startPpm = ppm;
+    clock.follower.Start(rate, ppm);
+}
+
+double KnownFramesPerMs(const CaptureClock& clock) {
+    if (clock.follower.PpmError() < kTrustedPpmError) return clock.follower.FramesPerMs();
+    return clock.rate / 1000.0 * (1 + clock.startPpm / 1e6);
+}
+
+void StartLookingAtCapture(CaptureClock& clock, HWND window) {
+    clock.musicStartMs = CaptureClockMs();
+    clock.quickLooks = true;
+    Look(clock);
+    SetTimer(window, kClockLookTimer, kFirstClockLookPeriodMs, nullptr);
+}
+
+void LookAtCapture(CaptureClock& clock, HWND window) {
+    Look(clock);
+    if (clock.quickLooks && clock.lastLookMs - clock.musicStartMs >= kFirstLooksMs) {
+        clock.quickLooks = false;
+        SetTimer(window, kClockLookTimer, kClockLookPeriodMs, nullptr);
+    }
+}
+
 ClockReport EndCaptureClock(CaptureClock& clock) {
-    LookAtCapture(clock);
+    Look(clock);
     clock.follower.Finish();
     TakeGaps(clock);
     ClockReport report;

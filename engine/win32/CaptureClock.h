@@ -18,9 +18,13 @@ namespace solvena::engine {
 constexpr double kTrustedPpmError = 100;
 // The rate is remembered for the device's next job once it is this well known.
 constexpr double kRememberedPpmError = 20;
-// Looks at the capture while it records, ten a second.
+// Looks at the capture while it records, five a second: under Wine each asks the audio driver's
+// thread, and the user-interface thread must not spend a millisecond a second on them. For the
+// music's first seconds twenty a second, so the lock takes hold before the notes stray.
 constexpr UINT_PTR kClockLookTimer = 5;
-constexpr UINT kClockLookPeriodMs = 100;
+constexpr UINT kClockLookPeriodMs = 200;
+constexpr UINT kFirstClockLookPeriodMs = 50;
+constexpr double kFirstLooksMs = 2000;
 
 struct CaptureClock {
     ClockFollower follower;
@@ -39,6 +43,8 @@ struct CaptureClock {
     bool lost = false;
     double largestErrorMs = 0;
     double lastLookMs = 0;
+    double musicStartMs = 0;
+    bool quickLooks = false;
     std::vector<CaptureGapReport> gaps;
 };
 
@@ -47,9 +53,11 @@ void BeginCaptureClock(CaptureClock& clock, std::uint32_t rate, double ppm);
 // The capture's rate as known now, in frames per millisecond of the system's clock: measured once
 // the looks tell it well enough, else as the job started.
 double KnownFramesPerMs(const CaptureClock& clock);
-// One look at the capture: its count joins the follower, a gap found opens or closes in the file,
-// and the lock takes a step.
-void LookAtCapture(CaptureClock& clock);
+// The music has started: the first look at once, then the look timer on `window`.
+void StartLookingAtCapture(CaptureClock& clock, HWND window);
+// One look at the capture (the look timer): its count joins the follower, a gap found opens or
+// closes in the file, and the lock takes a step.
+void LookAtCapture(CaptureClock& clock, HWND window);
 // The capture ends: the last look, the gaps it still holds closed in the file, and what the
 // report tells of the clock (all but the file's length, known once the capture has stopped).
 ClockReport EndCaptureClock(CaptureClock& clock);

@@ -354,7 +354,7 @@ void StartMusic(RunState& run, HWND window, const CaptureWait& wait) {
         clock.lock.Started(startedMs, FilePlacement{wait.anchorMs, static_cast<double>(wait.anchor),
                                                     static_cast<double>(clock.firstFrame), run.jobDelaySeconds * 1000,
                                                     leadInMs, clock.rate});
-        SetTimer(window, kClockLookTimer, kClockLookPeriodMs, nullptr);
+        StartLookingAtCapture(clock, window);
     } else {
         // A device that cannot tell its position is recorded from its first frame.
         clock.firstFrame = FrameAfter(0, run.jobDelaySeconds, clock.rate);
@@ -447,7 +447,7 @@ void OnRunTimer(HWND window, RunState& run, UINT_PTR timer) {
     switch (timer) {
         case kClockTimer: ShowJobClock(run); break;
         case kCaptureWaitTimer: OnCaptureWaitTimer(run, window); break;
-        case kClockLookTimer: LookAtCapture(run.captureClock); break;
+        case kClockLookTimer: LookAtCapture(run.captureClock, window); break;
         case kWatchdogTimer:
             if (Playing()) AbandonCurrentJob(run, window, JobFailure::playbackStalled);
             KillTimer(window, kWatchdogTimer);
@@ -463,12 +463,7 @@ void OnStreamPositionMessage(HWND window, RunState& run, LPARAM header) {
 void OnStreamDoneMessage(HWND window, RunState& run) { OnPlaybackProgress(run, window, OnStreamBufferDone()); }
 
 void OnCaptureDataMessage(HWND window, RunState& run, LPARAM header) {
-    const CaptureProgress progress = OnCaptureData(header);
-    if (progress != CaptureProgress::stopped) {
-        // A buffer handed back is a moment the count has just moved: a look worth taking.
-        if (run.captureClock.lock.HasStarted() && Capturing()) LookAtCapture(run.captureClock);
-        return;
-    }
+    if (OnCaptureData(header) != CaptureProgress::stopped) return;
     // Before the music nothing was recorded: the job was not played, not broken off.
     AbandonCurrentJob(run, window, run.musicStarted ? JobFailure::captureStopped : JobFailure::captureLostBeforeMusic);
 }
