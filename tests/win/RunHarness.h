@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <string>
@@ -45,6 +46,31 @@ inline int RecordBox(HWND, const char* text, const char* caption, UINT type) {
 
 inline void RecordProgress(const char* text) { progress.emplace_back(text); }
 inline void CountRunMode() { ++runModeEntered; }
+
+// Times one of the job stack window's timers: how long its ticks hold the user-interface thread.
+struct TimerTicks {
+    static inline WNDPROC original = nullptr;
+    static inline UINT_PTR timer = 0;
+    static inline double longestMs = 0;
+    static inline double totalMs = 0;
+
+    static void Watch(HWND window, UINT_PTR which) {
+        timer = which;
+        totalMs = 0;
+        original = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Timed)));
+    }
+
+    static LRESULT CALLBACK Timed(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        const ULONGLONG start = testfiles::MicrosecondsNow();
+        const LRESULT result = CallWindowProcA(original, window, message, wParam, lParam);
+        if (message == WM_TIMER && wParam == timer) {
+            const double ms = (testfiles::MicrosecondsNow() - start) / 1000.0;
+            longestMs = std::max(longestMs, ms);
+            totalMs += ms;
+        }
+        return result;
+    }
+};
 
 class RunHarness : public ::testing::Test {
 protected:

@@ -86,23 +86,12 @@ const SeenBox* ReportBox() {
     return nullptr;
 }
 
-// Times the run's looks at the capture's clock: how long they hold the user-interface thread.
 class CaptureClockRun : public RunHarness {
 protected:
-    static inline WNDPROC original = nullptr;
-    static inline double lookMs = 0;
-
-    static LRESULT CALLBACK Timed(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        const ULONGLONG start = testfiles::MicrosecondsNow();
-        const LRESULT result = CallWindowProcA(original, window, message, wParam, lParam);
-        if (message == WM_TIMER && wParam == engine::kClockLookTimer) lookMs += (testfiles::MicrosecondsNow() - start) / 1000.0;
-        return result;
-    }
-
+    // The run's looks at the capture's clock are timed.
     void SetUpRun(const std::string& devices) {
         RunHarness::SetUpRun(devices);
-        original = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Timed)));
-        lookMs = 0;
+        TimerTicks::Watch(window, engine::kClockLookTimer);
     }
 };
 
@@ -117,7 +106,7 @@ TEST_F(CaptureClockRun, EveryNoteKeepsToAFastOrSlowCapturesClock) {
         AppendStackedJob(Job(midi, second));
         const ULONGLONG pressed = GetTickCount64();
         ASSERT_TRUE(RecordAll(120000));
-        const double lookMsPerSecond = lookMs * 1000 / static_cast<double>(GetTickCount64() - pressed);
+        const double lookMsPerSecond = TimerTicks::totalMs * 1000 / static_cast<double>(GetTickCount64() - pressed);
 
         const std::vector<double> one = NoteErrorsMs(first, song.seconds), two = NoteErrorsMs(second, song.seconds);
         for (std::size_t i = 0; i < one.size(); ++i) {

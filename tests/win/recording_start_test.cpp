@@ -30,22 +30,10 @@ long FirstSoundFrame(const std::string& wav) {
 // Times the capture wait's timer ticks: how long each holds the user-interface thread.
 class RecordingStart : public RunHarness {
 protected:
-    static inline WNDPROC original = nullptr;
-    static inline double longestWaitTickMs = 0;
-
-    static LRESULT CALLBACK Timed(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        const ULONGLONG start = testfiles::MicrosecondsNow();
-        const LRESULT result = CallWindowProcA(original, window, message, wParam, lParam);
-        if (message == WM_TIMER && wParam == engine::kCaptureWaitTimer) {
-            longestWaitTickMs = std::max(longestWaitTickMs, (testfiles::MicrosecondsNow() - start) / 1000.0);
-        }
-        return result;
-    }
-
     // Half a bar of the parts song from `startTick` with the conductor and one note track.
     void StackPart(const std::string& devices, std::int32_t startTick, int track, const std::string& wav) {
         SetUpRun(devices);
-        original = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Timed)));
+        TimerTicks::Watch(window, engine::kCaptureWaitTimer);
         devices::LoopbackResetLostSamples();
         RecordingJob job = Job(TempFile("part.mid", test::PartsSong(5)), wav);
         job.startTick = startTick;
@@ -87,7 +75,7 @@ TEST_F(RecordingStart, TheFirstNoteSitsOnItsFrameAfterASlowStart) {
         TearDown();
     }
     std::printf("[ measured ] first note %ld frames off its frame after a 1.5 s start; a look at the capture held "
-                "the user-interface thread %.2f ms at most\n", worst, longestWaitTickMs);
+                "the user-interface thread %.2f ms at most\n", worst, TimerTicks::longestMs);
 }
 
 TEST_F(RecordingStart, ADeviceThatNeverDeliversIsToldAndTheNextJobRecorded) {
@@ -112,7 +100,7 @@ TEST_F(RecordingStart, ADeviceThatNeverDeliversIsToldAndTheNextJobRecorded) {
     const long first = FirstSoundFrame(TextOf(second.wavPath));
     EXPECT_TRUE(first == 0 || first == 1) << first << ": the next job is recorded from its first note";
     std::printf("[ measured ] a WAVE IN device that never delivers is told %.2f s after the record button; the wait "
-                "held the user-interface thread %.2f ms at most\n", toldAfter, longestWaitTickMs);
+                "held the user-interface thread %.2f ms at most\n", toldAfter, TimerTicks::longestMs);
 }
 
 }  // namespace
