@@ -36,8 +36,9 @@ bool gaps = false;
 devices::WaveInHandle waveIn = nullptr;
 CaptureSpan span;
 std::string wavPath;
-// When waveInStart was called, on the program's fine clock.
+// When waveInStart was called and when it returned, on the program's fine clock.
 double startCallMs = 0;
+double startReturnedMs = 0;
 
 // The job stack window: it receives the notifications and owns the boxes.
 HWND owner = nullptr;
@@ -129,11 +130,14 @@ WavOpen CreateWavFile(const RecordingJob& job) { return OpenWavFile(TextOf(job.w
 bool StartCapture() {
     startCallMs = CaptureClockMs();
     const devices::MmResult result = devices::WaveInStart(waveIn);
+    startReturnedMs = CaptureClockMs();
     Report(ReportCall::captureStart, result);
     return result == devices::kMmNoError && !queued.empty();
 }
 
 double CaptureStartCallMs() { return startCallMs; }
+
+double CaptureStartReturnedMs() { return startReturnedMs; }
 
 bool CapturePosition(std::uint32_t* frames) {
     return capturing && devices::WaveInPosition(waveIn, waveFormat.blockAlign, frames) == devices::kMmNoError;

@@ -18,8 +18,9 @@ void OpenCapture(const RecordingJob& job, HWND window);
 WavOpen CreateWavFile(const RecordingJob& job);
 // waveInStart, reported; false when it failed or no buffer is in the device to record into.
 bool StartCapture();
-// When StartCapture called the device's start, on CaptureClockMs.
+// When StartCapture called the device's start, and when that call returned, on CaptureClockMs.
 double CaptureStartCallMs();
+double CaptureStartReturnedMs();
 // The frames the device has captured so far; false when it cannot tell.
 bool CapturePosition(std::uint32_t* frames);
 // The WAV file holds the capture's frames from `frame` on (until StopCapture, or until
