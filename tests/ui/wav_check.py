@@ -18,7 +18,8 @@
                                                  found near its time (the WAV's first frame is tick START):
                                                  how many were heard, and the line through their delays
                                                  (offset at the start tick, drift), their mean and
-                                                 their spread; with ARRIVALS (ms from the first note on,
+                                                 their spread (of all, and of all but the latest
+                                                 hundredth, at least two); with ARRIVALS (ms from the first note on,
                                                  as the MIDI OUT device received them) also how evenly
                                                  they reached the device and how evenly they sounded
                                                  after it, of all notes (spread) and of all but the two
@@ -269,7 +270,7 @@ def timing(values, rate, expected, arrivals=None):
         residuals = [d - (offset + slope * t) for t, d in points]
         delays = sorted(d for _, d in points)
         out.update(offset_ms="%.3f" % offset, drift_ppm="%.1f" % (slope * 1000.0), mean_ms="%.3f" % md,
-                   spread_ms="%.3f" % spread(delays), bulk_ms="%.3f" % spread(delays, 2),
+                   spread_ms="%.3f" % spread(delays), bulk_ms="%.3f" % spread(delays, max(2, n // 100)),
                    median_ms="%.3f" % delays[n // 2], max_residual_ms="%.3f" % max(abs(r) for r in residuals),
                    first_ms="%.3f" % points[0][1], delays=",".join("%.2f" % d for _, d in points))
     for name, values in (("device", lateness or []), ("sound", after)):

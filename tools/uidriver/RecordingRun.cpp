@@ -1,6 +1,7 @@
 #include "RecordingRun.h"
 
 #include <fstream>
+#include <sstream>
 
 #include "CommonControls.h"
 #include "FileDialogs.h"
@@ -139,6 +140,18 @@ RunLog RecordingRun::RecordAndFollow(DWORD timeoutMs, const std::function<int(co
     if (log.report && !leaveReportOpen) AnswerMessageBox(*log.report, IDOK);
     Settle(Main());
     return log;
+}
+
+std::string RecordingRun::KeptDelays(DWORD timeoutMs) {
+    std::string kept;
+    WaitUntil([&] {
+        std::ifstream file(PathOf("delays.ini"), std::ios::binary);
+        std::stringstream bytes;
+        bytes << file.rdbuf();
+        kept = bytes.str();
+        return !kept.empty();
+    }, timeoutMs);
+    return kept;
 }
 
 HWND RecordingRun::JobList() const { return ChildById(JobStack(), kJobListId); }

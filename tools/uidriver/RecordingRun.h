@@ -53,6 +53,10 @@ protected:
     // that follows it, still open; nothing (and a failure) otherwise.
     std::optional<SeenMessageBox> CheckDevicesForTheOffer();
 
+    // delays.ini in the program's folder once it holds something (the program keeps a measured
+    // delay after its result box is closed); empty after `timeoutMs`.
+    std::string KeptDelays(DWORD timeoutMs = 5000);
+
     HWND JobList() const;
     std::vector<int> RowIcons();
     std::vector<std::vector<AnsiText>> Rows();

@@ -292,10 +292,11 @@ TEST_F(ChainDrift, TheMusicKeepsToTheSinksClockThroughALongJob) {
     EXPECT_NEAR(toldPpm, sinkPpm, 50) << "the program's figure against the sink's own";
     EXPECT_LE(std::abs(NumberOf(timing, "drift_ppm")), 50) << "the notes keep to the file's frames";
     // The music plays on the sink's clock, not the song's own seconds, so the notes' arrivals at the
-    // device lean by design: each note is judged whole, its delay within the chain's two jitters.
+    // device lean by design: each note is judged whole, its delay within the chain's two jitters,
+    // leaving out the latest hundredth (a busy machine delays a few of 464 notes).
     EXPECT_LE(NumberOf(timing, "bulk_ms"), kDeviceJitterMs + kSoundJitterMs) << ValueOf(timing, "delays");
     std::printf("[ measured ] chain, drifting sink: %s notes over %.0f s; the sink ran %+.1f ppm, the program told "
-                "%+.1f ppm; the notes drift %s ppm, their delays %s ms apart (%s but the two latest; unlocked the last "
+                "%+.1f ppm; the notes drift %s ppm, their delays %s ms apart (%s but the latest hundredth; unlocked the last "
                 "note would be %.0f ms late)\n",
                 ValueOf(timing, "heard").c_str(), meter.SecondsRecorded(), sinkPpm, toldPpm,
                 ValueOf(timing, "drift_ppm").c_str(), ValueOf(timing, "spread_ms").c_str(),
@@ -363,12 +364,10 @@ TEST_F(Chain, TheDelayOfASynthesizerThatJittersByItsBlocksIsKept) {
     ASSERT_TRUE(jittery || text.find(steady) != std::string::npos) << ToUtf8(text);
     const double jitterMs = std::atof(text.c_str() + text.find(jittery ? jitter : steady) + (jittery ? jitter : steady).size());
     EXPECT_EQ(text.find(AnsiText("ほかのジョブとは ±").bytes) != std::string::npos, jittery) << ToUtf8(text);
-    std::ifstream file(PathOf("delays.ini"), std::ios::binary);
-    std::stringstream kept;
-    kept << file.rdbuf();
+    const std::string kept = KeptDelays();
     const std::string pair = std::string(kChainMidiOut) + "\t" + kChainWaveIn + "\t";
-    ASSERT_EQ(kept.str().rfind(pair, 0), 0u) << kept.str();
-    const double keptMs = std::atof(kept.str().c_str() + pair.size()) / 1000;
+    ASSERT_EQ(kept.rfind(pair, 0), 0u) << kept;
+    const double keptMs = std::atof(kept.c_str() + pair.size()) / 1000;
     EXPECT_NEAR(keptMs, delayMs, 0.05);
     EXPECT_TRUE(keptMs > 2 && keptMs < 60) << keptMs;
     // Jittery, each note strays up to half a block (2.9 ms) or so; steady, five lay within the

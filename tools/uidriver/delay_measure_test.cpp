@@ -39,11 +39,9 @@ TEST_F(DelayScenario, MeasuredAfterTheDeviceCheckAndTakenOutOfTheNextJob) {
         << ToUtf8(result->text.bytes);
     SavePicture(result->dialog, "result");
     ASSERT_TRUE(AnswerMessageBox(*result, IDOK));
-    std::ifstream file(PathOf("delays.ini"), std::ios::binary);
-    std::stringstream kept;
-    kept << file.rdbuf();
-    EXPECT_EQ(kept.str().rfind("Late Synth\tVirtual Loop\t170", 0), 0u) << kept.str();
-    EXPECT_EQ(kept.str().size(), std::string("Late Synth\tVirtual Loop\t17000\r\n").size()) << kept.str();
+    const std::string kept = KeptDelays();
+    EXPECT_EQ(kept.rfind("Late Synth\tVirtual Loop\t170", 0), 0u) << kept;
+    EXPECT_EQ(kept.size(), std::string("Late Synth\tVirtual Loop\t17000\r\n").size()) << kept;
     std::printf("[ measured ] the device page's measurement of a 17 ms synthesizer: %llu ms from yes to the result\n",
                 static_cast<unsigned long long>(took));
 
