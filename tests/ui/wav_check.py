@@ -19,11 +19,11 @@
                                                  how many were heard, and the line through their delays
                                                  (offset at the start tick, drift), their mean and
                                                  their spread (of all, and of all but the latest
-                                                 hundredth, at least two); with ARRIVALS (ms from the first note on,
-                                                 as the MIDI OUT device received them) also how evenly
-                                                 they reached the device and how evenly they sounded
-                                                 after it, of all notes (spread) and of all but the two
-                                                 latest (bulk)
+                                                 hundredth, at least two); with ARRIVALS (ms from
+                                                 the first note on, as the MIDI OUT device received
+                                                 them) also how evenly they reached the device and
+                                                 how evenly they sounded after it, of all notes
+                                                 (spread) and of all but the two latest (bulk)
     wav_check.py --out RESULT lost REPORT        frames the loopback devices lost (their report file)
     wav_check.py --out RESULT same FILE FILE     whether two files hold the same bytes
     wav_check.py --out RESULT levels WAV         peak in dBFS over every sample, and samples at full scale
