@@ -14,15 +14,17 @@ constexpr std::uint32_t kCaptureBufferMs = 100;
 
 // The bytes of one capture buffer: kCaptureBufferMs of whole frames, at least one frame.
 std::uint32_t CaptureBufferBytes(std::uint32_t rate, std::uint16_t blockAlign);
-// "RIFF", size, "WAVE", the 18-byte format chunk and the data chunk's header.
-constexpr std::uint32_t kWavHeaderBytes = 46;
+// "RIFF", size, "WAVE", the 18-byte format chunk, the broadcast wave chunk (a fixed 666 bytes)
+// and the data chunk's header: the sample data begins here in every file.
+constexpr std::uint32_t kWavHeaderBytes = 46 + 8 + 666;
 
-// The most sample bytes a WAV file can state: its RIFF size, 38 + data + pad byte, is 32 bits.
-// Whole frames only.
-std::uint64_t MaxWavDataBytes(std::uint16_t blockAlign);
+// The most sample bytes a WAV file can state: its RIFF size (the header less 8, the data, its pad
+// byte, and the `trailer` bytes of chunks written after it) is 32 bits. Whole frames only.
+std::uint64_t MaxWavDataBytes(std::uint16_t blockAlign, std::uint64_t trailer = 0);
 
 // How many of `offered` bytes may still be appended to a data chunk holding `written`.
-std::uint32_t WavBytesToAppend(std::uint64_t written, std::uint32_t offered, std::uint16_t blockAlign);
+std::uint32_t WavBytesToAppend(std::uint64_t written, std::uint32_t offered, std::uint16_t blockAlign,
+                               std::uint64_t trailer = 0);
 
 // The data size a file declares when its writing broke off: whole frames and an even count, so
 // no pad byte has to be written to a disk that may be full.

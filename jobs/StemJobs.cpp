@@ -21,18 +21,6 @@ void DropTrailingDotsAndBlanks(std::string& text) {
     while (!text.empty() && (text.back() == '.' || text.back() == ' ')) text.pop_back();
 }
 
-// The longest start of `part` (a file name part: every lead byte has its second byte) that holds at
-// most `limit` bytes and ends between characters.
-std::string_view CutToCharacters(std::string_view part, std::size_t limit) {
-    std::size_t end = 0;
-    while (end < part.size()) {
-        const std::size_t width = IsCp932LeadByte(static_cast<unsigned char>(part[end])) ? 2 : 1;
-        if (end + width > limit) break;
-        end += width;
-    }
-    return part.substr(0, end);
-}
-
 bool EndsWithWav(std::string_view path) {
     if (path.size() < kWavExtension.size()) return false;
     const std::string_view end = path.substr(path.size() - kWavExtension.size());
@@ -114,7 +102,7 @@ std::string StemWavPath(std::string_view joinedPath, std::uint32_t track, std::s
     if (path.size() + kWavExtension.size() > limit) return {};
     const std::size_t room = limit - path.size() - kWavExtension.size();
     if (room > 1) {
-        std::string part(CutToCharacters(trackName, room - 1));
+        std::string part(CutToCp932Characters(trackName, room - 1));
         DropTrailingDotsAndBlanks(part);  // a cut may end on them
         if (!part.empty()) path += "_" + part;
     }

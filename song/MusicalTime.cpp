@@ -59,8 +59,9 @@ bool SignatureBefore(std::uint32_t firstLineTick, const Song& song) {
 
 }  // namespace
 
-void BuildBarLines(Song& song, const TrackTable& tracks) {
-    const std::uint32_t songEnd = LongestTrackEnd(song, tracks);
+void BuildBarLines(Song& song, const TrackTable& tracks) { BuildBarLines(song, LongestTrackEnd(song, tracks)); }
+
+void BuildBarLines(Song& song, std::uint32_t songEnd) {
     if (!InsertConductorEntry(songEnd, kSongEnd, 0, 0, 0, song)) return;
     if (songEnd == 0) return;  // an empty song has no bars
 

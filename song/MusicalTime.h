@@ -28,6 +28,8 @@ bool InsertConductorEntry(std::uint32_t tick, std::uint32_t kind, std::uint8_t h
 // - Where the song does not end on a line, a major line at the song end closes it.
 // A full list ends the lines where they stand.
 void BuildBarLines(Song& song, const TrackTable& tracks);
+// The same for a song that ends at `songEnd` (its longest track's end).
+void BuildBarLines(Song& song, std::uint32_t songEnd);
 // The tick of the first bar line numbered barNumber; 0 (the song start) for bar 0, for a
 // number that no line carries and for one above the last bar's (the song-end line's).
 std::uint32_t BarToTick(std::int32_t barNumber, const Song& song);

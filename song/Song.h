@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace solvena {
@@ -103,5 +104,16 @@ void SetText(std::array<char, N>& buf, const std::string& text) {
 // The first byte of a double-byte character of code page 932: the byte after it may be 0x5C,
 // the path separator, without being one.
 inline bool IsCp932LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// The longest start of `text` of at most `limit` bytes that does not split a double-byte character.
+inline std::string_view CutToCp932Characters(std::string_view text, std::size_t limit) {
+    std::size_t end = 0;
+    while (end < text.size()) {
+        const std::size_t width = IsCp932LeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
+        if (end + width > limit) break;
+        end += width;
+    }
+    return text.substr(0, end);
+}
 
 }  // namespace solvena

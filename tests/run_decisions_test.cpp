@@ -64,12 +64,15 @@ TEST(StreamFeed, NeverTakesBackMoreThanWasQueued) {
 }
 
 TEST(WavLimits, RiffSizesStayWithin32Bits) {
-    // RIFF size = 38 + data + pad must fit in 32 bits, with whole frames.
-    for (std::uint16_t align : {1, 2, 3, 4, 6, 8}) {
-        const std::uint64_t max = MaxWavDataBytes(align);
-        EXPECT_EQ(max % align, 0u) << align;
-        EXPECT_LE(38 + max + max % 2, 0xFFFFFFFFull) << align;
-        EXPECT_GT(38 + max + align + (max + align) % 2, 0xFFFFFFFFull) << "one more frame would not fit, " << align;
+    // RIFF size = the header less 8 + data + pad + the chunks after the data must fit in 32 bits,
+    // with whole frames.
+    for (std::uint64_t trailer : {0, 186}) {
+        for (std::uint16_t align : {1, 2, 3, 4, 6, 8}) {
+            const std::uint64_t fixed = kWavHeaderBytes - 8 + trailer, max = MaxWavDataBytes(align, trailer);
+            EXPECT_EQ(max % align, 0u) << align;
+            EXPECT_LE(fixed + max + max % 2, 0xFFFFFFFFull) << align;
+            EXPECT_GT(fixed + max + align + (max + align) % 2, 0xFFFFFFFFull) << "one more frame would not fit, " << align;
+        }
     }
     const std::uint64_t max = MaxWavDataBytes(8);
     EXPECT_EQ(WavBytesToAppend(0, 131072, 8), 131072u);

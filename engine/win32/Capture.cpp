@@ -125,7 +125,9 @@ void OpenCapture(const RecordingJob& job, HWND window) {
     if (refused > 0 && !queued.empty()) NoteGap();
 }
 
-WavOpen CreateWavFile(const RecordingJob& job) { return OpenWavFile(TextOf(job.wavPath), waveFormat, owner); }
+WavOpen CreateWavFile(const RecordingJob& job, const WavMarks& marks) {
+    return OpenWavFile(TextOf(job.wavPath), waveFormat, owner, marks);
+}
 
 bool StartCapture() {
     startCallMs = CaptureClockMs();

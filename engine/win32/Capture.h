@@ -14,8 +14,9 @@ namespace solvena::engine {
 // Opens the device in the job's format with the window as callback and queues the buffers;
 // every result is reported and the steps go on regardless.
 void OpenCapture(const RecordingJob& job, HWND window);
-// Creates (or truncates) the job's WAV file and writes it up to its first sample byte.
-WavOpen CreateWavFile(const RecordingJob& job);
+// Creates (or truncates) the job's WAV file and writes it up to its first sample byte, with what
+// tells where it belongs in its song.
+WavOpen CreateWavFile(const RecordingJob& job, const WavMarks& marks = {});
 // waveInStart, reported; false when it failed or no buffer is in the device to record into.
 bool StartCapture();
 // When StartCapture called the device's start, and when that call returned, on CaptureClockMs.

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 #include <vector>
 
+#include "engine/BroadcastWave.h"
 #include "engine/DeviceSeam.h"
 #include "engine/JobStream.h"
 #include "engine/PairDelays.h"
@@ -25,6 +27,7 @@
 #include "jobs/RecordingJob.h"
 #include "song/SongLoader.h"
 #include "song/SongState.h"
+#include "song/SongTimeline.h"
 
 namespace solvena::engine {
 
@@ -192,6 +195,33 @@ bool FirstSwitchedOnFromCurrent(RunState& run) {
     return run.currentJob < jobCount;
 }
 
+// Where the job's file belongs in its song, read from the song just loaded: the start tick's time
+// and the markers after it.
+WavMarks MarksOf(const RunState& run, const RecordingJob& job, std::uint32_t rate) {
+    const SongTimeline timeline = ReadSongTimeline(runSong, tracks);
+    const auto startTick = static_cast<std::uint32_t>(job.startTick);
+    WavMarks marks;
+    marks.bext.description = JobDescription(TextOf(job.midiPath), timeline, startTick,
+                                            static_cast<std::uint32_t>(job.endTick), job.trackEnabled, runSong.trackCount);
+    marks.bext.timeReference = FramesToTick(timeline, startTick, rate);
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    char text[40];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
+    marks.bext.date = text;
+    std::snprintf(text, sizeof text, "%02u:%02u:%02u", now.wHour, now.wMinute, now.wSecond);
+    marks.bext.time = text;
+    // Unique per file: the moment to the millisecond, the job's position and the fine clock's low bits.
+    LARGE_INTEGER counter{};
+    QueryPerformanceCounter(&counter);
+    std::snprintf(text, sizeof text, "SLV%04u%02u%02u%02u%02u%02u%03u-%02X-%08lX", now.wYear, now.wMonth, now.wDay,
+                  now.wHour, now.wMinute, now.wSecond, now.wMilliseconds, static_cast<unsigned>(run.currentJob & 0xFF),
+                  static_cast<unsigned long>(counter.QuadPart & 0xFFFFFFFF));
+    marks.bext.originatorReference = text;
+    marks.cues = CuePointsOf(timeline, startTick, rate, UINT64_MAX);
+    return marks;
+}
+
 enum class JobStart {
     recording,
     skipped,
@@ -243,7 +273,7 @@ JobStart StartJob(RunState& run, HWND window) {
     OpenCapture(job, window);
     if (ProgramClosing()) return StopStartForExit();
     // Playing a job whose recording has nowhere to go would only look like success.
-    if (const WavOpen file = CreateWavFile(job); file != WavOpen::opened) {
+    if (const WavOpen file = CreateWavFile(job, MarksOf(run, job, rate)); file != WavOpen::opened) {
         StopCapture();
         ReleaseMergeBuffer();
         ReleaseStreamBuffers();

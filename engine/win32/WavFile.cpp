@@ -34,6 +34,9 @@ std::uint64_t declaredBytes = 0;  // what the header states so far
 bool writeFailed = false;
 bool cutTold = false;
 LevelMeter levelMeter;
+// The cue points the file may take, and the room they are kept at the end of the largest file.
+std::vector<CuePoint> cues;
+std::uint64_t trailerRoom = 0;
 
 // The format record as the file stores it: seven little-endian fields, 18 bytes.
 std::array<std::uint8_t, kFormatChunkSize> FormatBytes(const devices::WaveFormat& format) {
@@ -69,21 +72,45 @@ bool WriteWordAt(LONG offset, std::uint32_t value) {
 // The two sizes written in place, for files the chunk calls cannot close: after a failed write
 // (the disk may be full, so no pad byte is written and the size declared is even) or past what
 // mmio's positions can count. False when they could not be written.
-bool WriteSizesDirectly() {
+bool WriteSizesDirectly(const std::vector<std::uint8_t>& trailer) {
     std::uint64_t declared = dataBytes;
-    std::uint32_t pad = 0;
+    std::uint64_t after = 0;
     if (writeFailed) {
         declared = DeclarableDataBytes(dataBytes, blockAlign);
-    } else if (declared % 2 != 0) {
+    } else {
         const char zero = 0;
-        if (mmioWrite(wavFile, &zero, 1) == 1) {
-            pad = 1;
+        if (declared % 2 == 0 || mmioWrite(wavFile, &zero, 1) == 1) {
+            after = declared % 2;
+            // The cue points follow only when all of them reach the disk.
+            if (!trailer.empty() && mmioWrite(wavFile, reinterpret_cast<const char*>(trailer.data()),
+                                              static_cast<LONG>(trailer.size())) == static_cast<LONG>(trailer.size())) {
+                after += trailer.size();
+            }
         } else {
             declared = DeclarableDataBytes(dataBytes, blockAlign);
         }
     }
-    return WriteWordAt(4, static_cast<std::uint32_t>(kWavHeaderBytes - 8 + declared + pad)) &&
+    return WriteWordAt(4, static_cast<std::uint32_t>(kWavHeaderBytes - 8 + declared + after)) &&
            WriteWordAt(static_cast<LONG>(kWavHeaderBytes - 4), static_cast<std::uint32_t>(declared));
+}
+
+void PutChunk(std::vector<std::uint8_t>& out, const char* id, const std::vector<std::uint8_t>& body) {
+    out.insert(out.end(), id, id + 4);
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(body.size() >> (8 * i)));
+    out.insert(out.end(), body.begin(), body.end());
+}
+
+// The cue points the take reached, as the chunks that follow its data; empty without any.
+std::vector<std::uint8_t> TrailerBytes() {
+    std::vector<CuePoint> taken;
+    for (const CuePoint& point : cues) {
+        if (point.frame < dataBytes / blockAlign) taken.push_back(point);
+    }
+    std::vector<std::uint8_t> trailer;
+    if (taken.empty()) return trailer;
+    PutChunk(trailer, "cue ", CueChunkBody(taken));
+    PutChunk(trailer, "LIST", LabelListBody(taken));
+    return trailer;
 }
 
 // The header states what has been written (whole frames, an even count, so no pad byte is
@@ -98,7 +125,7 @@ void DeclareWrittenBytes() {
 }
 
 // Every step of the header, each looked at: a disk with no room fails one of them.
-bool WriteHeader(const devices::WaveFormat& format) {
+bool WriteHeader(const devices::WaveFormat& format, const std::vector<std::uint8_t>& bext) {
     if (mmioSeek(wavFile, 0, SEEK_SET) != 0) return false;
     riffChunk = MMCKINFO{};
     riffChunk.fccType = mmioFOURCC('W', 'A', 'V', 'E');
@@ -112,7 +139,12 @@ bool WriteHeader(const devices::WaveFormat& format) {
         return false;
     }
     if (mmioAscend(wavFile, &subChunk, 0) != MMSYSERR_NOERROR) return false;
-    // Its size field still says 18: a placeholder until the chunk is closed.
+    subChunk.ckid = mmioFOURCC('b', 'e', 'x', 't');
+    subChunk.cksize = kBextChunkBytes;
+    if (mmioCreateChunk(wavFile, &subChunk, 0) != MMSYSERR_NOERROR) return false;
+    if (mmioWrite(wavFile, reinterpret_cast<const char*>(bext.data()), kBextChunkBytes) != kBextChunkBytes) return false;
+    if (mmioAscend(wavFile, &subChunk, 0) != MMSYSERR_NOERROR) return false;
+    // Its size field still says the last chunk's: a placeholder until the chunk is closed.
     subChunk.ckid = mmioFOURCC('d', 'a', 't', 'a');
     return mmioCreateChunk(wavFile, &subChunk, 0) == MMSYSERR_NOERROR &&
            mmioSeek(wavFile, 0, SEEK_CUR) == static_cast<LONG>(kWavHeaderBytes);
@@ -120,7 +152,7 @@ bool WriteHeader(const devices::WaveFormat& format) {
 
 }  // namespace
 
-WavOpen OpenWavFile(const std::string& path, const devices::WaveFormat& format, HWND boxOwner) {
+WavOpen OpenWavFile(const std::string& path, const devices::WaveFormat& format, HWND boxOwner, const WavMarks& marks) {
     owner = boxOwner;
     wavPath = path;
     blockAlign = format.blockAlign;
@@ -130,11 +162,17 @@ WavOpen OpenWavFile(const std::string& path, const devices::WaveFormat& format, 
     writeFailed = false;
     cutTold = false;
     levelMeter.Start(format.bitsPerSample);
+    cues = marks.cues;
+    trailerRoom = CueChunksBytes(cues);
+    BextFields bext = marks.bext;
+    bext.rate = format.samplesPerSec;
+    bext.bits = format.bitsPerSample;
+    bext.channels = format.channels;
     std::vector<char> name(path.begin(), path.end());
     name.push_back('\0');
     wavFile = mmioOpenA(name.data(), nullptr, MMIO_CREATE | MMIO_WRITE);
     if (wavFile == nullptr) return WavOpen::notCreated;
-    if (!WriteHeader(format)) {
+    if (!WriteHeader(format, BextChunkBody(bext))) {
         // Half a header is no WAV file: nothing of the user's is in it.
         mmioClose(wavFile, 0);
         wavFile = nullptr;
@@ -146,7 +184,7 @@ WavOpen OpenWavFile(const std::string& path, const devices::WaveFormat& format, 
 
 void AppendToWavFile(const std::uint8_t* bytes, std::uint32_t count) {
     if (wavFile == nullptr || count == 0 || writeFailed) return;
-    const std::uint32_t take = WavBytesToAppend(dataBytes, count, blockAlign);
+    const std::uint32_t take = WavBytesToAppend(dataBytes, count, blockAlign, trailerRoom);
     if (take < count && !cutTold) {
         cutTold = true;
         DeferMessage(owner, WavCutText(wavPath), kErrorCaption);
@@ -173,13 +211,16 @@ void CompleteWavFile() {
     // full disk refuses the pad byte, which the closing calls need not say: the file must end
     // after it. Otherwise the sizes are written as a failed write leaves them.
     bool closed = false;
-    if (!writeFailed && dataBytes <= kMmioPositionLimit) {
-        const auto end = static_cast<LONG>(kWavHeaderBytes + dataBytes + dataBytes % 2);
+    const std::vector<std::uint8_t> trailer = TrailerBytes();
+    if (!writeFailed && dataBytes + trailer.size() <= kMmioPositionLimit) {
+        const auto end = static_cast<LONG>(kWavHeaderBytes + dataBytes + dataBytes % 2 + trailer.size());
+        const auto size = static_cast<LONG>(trailer.size());
         closed = mmioAscend(wavFile, &subChunk, 0) == MMSYSERR_NOERROR &&
+                 (size == 0 || mmioWrite(wavFile, reinterpret_cast<const char*>(trailer.data()), size) == size) &&
                  mmioAscend(wavFile, &riffChunk, 0) == MMSYSERR_NOERROR && mmioSeek(wavFile, 0, SEEK_END) == end;
         if (!closed) NoteWriteFailed();
     }
-    if (!closed && !WriteSizesDirectly()) NoteWriteFailed();
+    if (!closed && !WriteSizesDirectly(trailer)) NoteWriteFailed();
     if (mmioFlush(wavFile, 0) != MMSYSERR_NOERROR) NoteWriteFailed();
     if (mmioClose(wavFile, 0) != MMSYSERR_NOERROR) NoteWriteFailed();
     wavFile = nullptr;

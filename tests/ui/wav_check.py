@@ -2,6 +2,11 @@
 """Reads a WAV file the program wrote, independently of the program, and reports what it holds.
 
     wav_check.py --out RESULT info WAV           header fields, sizes, and Python's wave module's reading
+    wav_check.py --out RESULT placed WAV MIDI START
+                                                 where mediainfo (the broadcast wave time reference) and
+                                                 sndfile-info (the cue points and their labels) place
+                                                 the file, beside where the song's tempo map and
+                                                 markers from tick START say they belong
     wav_check.py --out RESULT onsets WAV MIDI    note onsets found in the WAV against the song's tempo map,
                                                  split into those at stream buffer boundaries and the rest
     wav_check.py --out RESULT tone WAV           the frequency of the tone it holds
@@ -34,7 +39,9 @@ ends with "end". The caller (the UI scenarios under Wine) waits for RESULT.
 
 import math
 import os
+import re
 import struct
+import subprocess
 import sys
 import wave
 
@@ -45,37 +52,108 @@ except ImportError:  # the onsets and length commands need it
 
 
 def read_riff(path):
-    """The header fields as stored, with the sizes the file states and has."""
+    """The chunks as stored: the header fields, the sizes the file states and has, the data's offset
+    and the broadcast wave chunk's fields."""
     data = open(path, "rb").read()
     out = {"filesize": len(data)}
-    if len(data) < 46:
-        out["valid"] = 0
-        out["reason"] = "shorter than a WAV header"
+    if len(data) < 12 or data[:4] != b"RIFF" or data[8:12] != b"WAVE":
+        out.update(valid=0, reason="not a RIFF WAVE file")
         return out, data
-    riff, riff_size, wave_id, fmt_id, fmt_size = struct.unpack_from("<4sI4s4sI", data, 0)
-    tag, channels, rate, avg, align, bits, extra = struct.unpack_from("<HHIIHHH", data, 20)
-    data_id, data_size = struct.unpack_from("<4sI", data, 38)
-    out.update(riff=riff.decode("latin1"), riffsize=riff_size, wave=wave_id.decode("latin1"),
-               fmt=fmt_id.decode("latin1"), fmtsize=fmt_size, tag=tag, channels=channels, rate=rate,
-               avgbytes=avg, blockalign=align, bits=bits, extra=extra, data=data_id.decode("latin1"),
-               datasize=data_size)
-    pad = data_size % 2
-    out["pad"] = pad
-    out["padbyte"] = data[46 + data_size] if pad and len(data) > 46 + data_size else -1
+    riff_size = struct.unpack_from("<I", data, 4)[0]
+    out.update(riff="RIFF", riffsize=riff_size, wave="WAVE")
+    chunks, at = [], 12
+    while at + 8 <= len(data) and at < 8 + riff_size:
+        chunk_id, size = struct.unpack_from("<4sI", data, at)
+        chunks.append((chunk_id, at + 8, size))
+        at += 8 + size + size % 2
+    out["chunks"] = ",".join(c[0].decode("latin1").strip() for c in chunks)
     problems = []
-    if riff != b"RIFF" or wave_id != b"WAVE" or fmt_id != b"fmt " or data_id != b"data":
-        problems.append("chunk ids")
-    if fmt_size != 18:
-        problems.append("format chunk size %d" % fmt_size)
-    if riff_size != 38 + data_size + pad:
-        problems.append("RIFF size %d for data %d" % (riff_size, data_size))
-    if len(data) < 46 + data_size + pad:
+    if not chunks or chunks[0][0] != b"fmt " or chunks[0][2] != 18:
+        problems.append("no 18-byte format chunk first")
+    else:
+        tag, channels, rate, avg, align, bits, extra = struct.unpack_from("<HHIIHHH", data, chunks[0][1])
+        out.update(fmt="fmt ", fmtsize=18, tag=tag, channels=channels, rate=rate, avgbytes=avg, blockalign=align,
+                   bits=bits, extra=extra)
+    found = [c for c in chunks if c[0] == b"data"]
+    if not found:
+        problems.append("no data chunk")
+        data_at, data_size = len(data), 0
+    else:
+        _, data_at, data_size = found[0]
+        out.update(data="data", datasize=data_size, dataoffset=data_at)
+        pad = data_size % 2
+        out["pad"] = pad
+        out["padbyte"] = data[data_at + data_size] if pad and len(data) > data_at + data_size else -1
+        if out.get("blockalign") and data_size % out["blockalign"]:
+            problems.append("data not whole frames")
+    for chunk_id, body, size in chunks:
+        if chunk_id == b"bext" and size >= 602:
+            text = lambda a, n: data[body + a:body + a + n].split(b"\0")[0].decode("latin1")
+            out.update(bext_description=text(0, 256).replace(" ", "_"), bext_originator=text(256, 32),
+                       bext_reference=text(288, 32), bext_date=text(320, 10), bext_time=text(330, 8),
+                       bext_timereference=struct.unpack_from("<Q", data, body + 338)[0],
+                       bext_version=struct.unpack_from("<H", data, body + 346)[0],
+                       bext_history=text(602, size - 602).strip())
+    if riff_size != at - 8:
+        problems.append("RIFF size %d for chunks ending at %d" % (riff_size, at))
+    if len(data) < 8 + riff_size:
         problems.append("file of %d bytes shorter than it states" % len(data))
-    if align and data_size % align:
-        problems.append("data not whole frames")
     out["valid"] = 0 if problems else 1
     out["reason"] = "; ".join(problems) or "-"
     return out, data
+
+
+def marker_frames(path, start, rate):
+    """Every marker and cue point of the song at or after tick `start`: its frame from the start
+    tick by the song's tempo map (every track's), and its text; and the start tick's own frame
+    from the song's start."""
+    song = mido.MidiFile(path)
+    tempos, marks = [], []
+    for track in song.tracks:
+        tick = 0
+        for message in track:
+            tick += message.time
+            if message.type == "set_tempo":
+                tempos.append((tick, message.tempo))
+            elif message.type in ("marker", "cue_marker"):
+                marks.append((tick, message.text))
+    tempos.sort(key=lambda t: t[0])
+
+    def seconds(tick):
+        at, tempo, total = 0, 500000, 0.0
+        for change, value in tempos:
+            if change >= tick:
+                break
+            total += (change - at) * tempo / 1e6 / song.ticks_per_beat
+            at, tempo = change, value
+        return total + (tick - at) * tempo / 1e6 / song.ticks_per_beat
+
+    begin = seconds(start)
+    found = [(round((seconds(t) - begin) * rate), text) for t, text in sorted(marks, key=lambda m: m[0]) if t >= start]
+    return round(begin * rate), found
+
+
+def placed(path, midi, start):
+    """Where readers nobody here wrote place the file: mediainfo's delay (the broadcast wave time
+    reference) and sndfile-info's cue points and labels, beside what the song says they must be."""
+    info, _ = read_riff(path)
+    rate, frames = info.get("rate", 0), info.get("datasize", 0) // max(info.get("blockalign", 1), 1)
+    out = {"rate": rate, "frames": frames, "time_reference": info.get("bext_timereference", -1)}
+    delay = subprocess.run(["mediainfo", "--Inform=Audio;%Delay%", path], capture_output=True, text=True).stdout
+    out["mediainfo_delay_ms"] = delay.strip() or "-"
+    if delay.strip():
+        out["mediainfo_frames"] = round(float(delay) * rate / 1000)
+    # The labels are the song's own bytes: read as latin1 here and by mido, so both keep them whole.
+    listing = subprocess.run(["sndfile-info", path], capture_output=True).stdout.decode("latin1")
+    cues = re.findall(r"Cue ID :\s*(\d+)\s+Pos :\s*(\d+).*?Offset :\s*(\d+)", listing)
+    labels = dict(re.findall(r"labl : (\d+) : (.*)", listing))
+    out["sndfile_cues"] = ",".join("%s@%s" % (labels.get(i, "?").strip().replace(" ", "_"), offset)
+                                   for i, _, offset in cues) or "-"
+    expected_reference, marks = marker_frames(midi, start, rate)
+    out["expected_time_reference"] = expected_reference
+    out["expected_cues"] = ",".join("%s@%d" % (text.replace(" ", "_"), frame) for frame, text in marks
+                                    if frame < frames) or "-"
+    return out
 
 
 def samples(path):
@@ -325,6 +403,8 @@ def main(argv):
                 rest = [abs(errors[i]) for i, tick in enumerate(ticks) if tick not in boundaries and i < len(errors)]
                 result.update(boundaries=len(at), maxerror_boundary_ms="%.4f" % (max(at, default=0) * 1000),
                               maxerror_other_ms="%.4f" % (max(rest, default=0) * 1000))
+        elif command == "placed":
+            result.update(placed(args[0], args[1], int(args[2])))
         elif command == "tone":
             values, rate = samples(args[0])
             rms = (sum(v * v for v in values) / len(values)) ** 0.5 if values else 0.0

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "RunHarness.h"
+#include "engine/CaptureLimits.h"
 #include "engine/RunTexts.h"
 #include "engine/win32/CaptureClock.h"
 
@@ -50,7 +51,7 @@ ClockSong MakeClockSong(double length) {
 std::vector<double> NoteErrorsMs(const std::string& wav, const std::vector<double>& seconds) {
     const std::string bytes = testfiles::ReadBytes(wav).value_or("");
     const auto sample = [&](std::size_t frame) {
-        const std::size_t at = 46 + frame * 4;
+        const std::size_t at = kWavHeaderBytes + frame * 4;
         if (at + 2 > bytes.size()) return 0;
         return std::abs(static_cast<int>(static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[at]) | bytes[at + 1] << 8)));
     };

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "RunHarness.h"
+#include "engine/CaptureLimits.h"
 #include "engine/PairDelays.h"
 #include "engine/win32/Capture.h"
 #include "engine/win32/DelayMeasure.h"
@@ -24,13 +25,13 @@ std::vector<long> NoteFrames(const std::string& wav) {
     const std::string bytes = testfiles::ReadBytes(wav).value_or("");
     std::vector<long> notes;
     long quiet = 882;
-    for (std::size_t at = 46; at + 4 <= bytes.size(); at += 4) {
+    for (std::size_t at = kWavHeaderBytes; at + 4 <= bytes.size(); at += 4) {
         const int sample = static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[at]) | bytes[at + 1] << 8);
         if (std::abs(sample) <= 64) {
             ++quiet;
             continue;
         }
-        if (quiet >= 882) notes.push_back(static_cast<long>((at - 46) / 4));
+        if (quiet >= 882) notes.push_back(static_cast<long>((at - kWavHeaderBytes) / 4));
         quiet = 0;
     }
     return notes;
@@ -146,8 +147,8 @@ TEST_F(DelayMeasure, TheTailRunsAsMuchLongerAsTheFileStartsLater) {
     const std::vector<std::string> wavs =
         StackOnEachDevice(TempFile("tail.mid", test::QuarterNoteSong(2, 120, 500000)), "tail", 0);
     ASSERT_TRUE(RecordAll(30000));
-    const double late = (testfiles::ReadBytes(wavs[0]).value_or("").size() - 46.0) / 4 / 44.1;
-    const double prompt = (testfiles::ReadBytes(wavs[1]).value_or("").size() - 46.0) / 4 / 44.1;
+    const double late = (testfiles::ReadBytes(wavs[0]).value_or("").size() - double{kWavHeaderBytes}) / 4 / 44.1;
+    const double prompt = (testfiles::ReadBytes(wavs[1]).value_or("").size() - double{kWavHeaderBytes}) / 4 / 44.1;
     EXPECT_NEAR(late, prompt, 40) << "milliseconds of sound in each file";
     const std::vector<long> notes = NoteFrames(wavs[0]);
     ASSERT_EQ(notes.size(), 2u);

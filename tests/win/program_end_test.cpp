@@ -13,6 +13,7 @@
 #include "app/AppState.h"
 #include "app/MainControls.h"
 #include "app/Startup.h"
+#include "engine/CaptureLimits.h"
 #include "engine/FormatProbe.h"
 #include "engine/RunTexts.h"
 #include "engine/win32/WavFile.h"
@@ -138,7 +139,7 @@ TEST_F(ProgramEnd, AFailedWriteOnTheWayOutIsShownBeforeTheProgramEnds) {
     Record();
     ASSERT_TRUE(PumpUntil([] { return engine::WavDataBytes() > 0; }, 15000));
     // The disk is full from here on: the capture's last buffers, written at the close, do not fit.
-    testfiles::fullDiskRoom = static_cast<LONG>(46 + engine::WavDataBytes());
+    testfiles::fullDiskRoom = static_cast<LONG>(kWavHeaderBytes + engine::WavDataBytes());
     CloseProgram();
     ASSERT_EQ(shown.size(), 1u) << "shown while the program closed";
     EXPECT_EQ(shown[0].text, WavWriteFailedText(full));

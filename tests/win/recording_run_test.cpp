@@ -246,7 +246,7 @@ TEST_F(RunCosts, UserInterfaceTimeAndTheGapBetweenJobs) {
 
     const auto wavBytes = testfiles::ReadBytes(wav);
     ASSERT_TRUE(wavBytes.has_value());
-    const double seconds = (wavBytes->size() - 46.0) / (192000.0 * 8);
+    const double seconds = (wavBytes->size() - double{kWavHeaderBytes}) / (192000.0 * 8);
     const double perSecond = captureSeconds / 2 / seconds * 1000;
     // The first note-on after command 126 is the second job's first note.
     double firstNote = -1;

@@ -40,13 +40,13 @@ TEST_F(RecordingSafety, TheFileIsAValidWavWhileItIsRecorded) {
     AppendStackedJob(Job(TempFile("growing.mid", QuarterNoteSong(8, 240, 500000)), wav));  // 3.75 s
     Record();
     // Read as a crash would leave it: 2.5 s into the recording.
-    ASSERT_TRUE(PumpUntil([&] { return testfiles::ReadBytes(wav).value_or("").size() > 46 + 2.5 * 176400; }, 15000));
+    ASSERT_TRUE(PumpUntil([&] { return testfiles::ReadBytes(wav).value_or("").size() > kWavHeaderBytes + 2.5 * 176400; }, 15000));
     const std::string bytes = testfiles::ReadBytes(wav).value_or("");
-    const std::uint32_t data = WordAt(bytes, 42);
-    EXPECT_EQ(WordAt(bytes, 4), 38 + data);
+    const std::uint32_t data = WordAt(bytes, kWavHeaderBytes - 4);
+    EXPECT_EQ(WordAt(bytes, 4), kWavHeaderBytes - 8 + data);
     EXPECT_EQ(data % 4, 0u) << "whole frames";
     EXPECT_GE(data, 176400u * 1.5) << "brought up to date at least once a second";
-    EXPECT_LE(46 + data, bytes.size());
+    EXPECT_LE(kWavHeaderBytes + data, bytes.size());
     ASSERT_TRUE(PumpUntil([&] { return Finished(); }, 15000));
 }
 
@@ -69,10 +69,10 @@ TEST_F(RecordingSafety, CaptureBuffersThatCannotBeQueuedAgain) {
         ASSERT_TRUE(RecordAll(20000));
         EXPECT_TRUE(Shown(CaptureGapText(wav))) << "told that the recording may have gaps";
         const std::string bytes = testfiles::ReadBytes(wav).value_or("");
-        EXPECT_EQ(WordAt(bytes, 42) + 46, bytes.size());
+        EXPECT_EQ(WordAt(bytes, kWavHeaderBytes - 4) + kWavHeaderBytes, bytes.size());
         // Twenty buffers hold 2 s; a capture that goes on holds all 4.75 s.
-        EXPECT_EQ(bytes.size() > 46 + kCaptureBufferCount * CaptureBufferBytes(44100, 4), !c.stops) << bytes.size();
-        const std::uint64_t seconds = (bytes.size() - 46) / 176400;
+        EXPECT_EQ(bytes.size() > kWavHeaderBytes + kCaptureBufferCount * CaptureBufferBytes(44100, 4), !c.stops) << bytes.size();
+        const std::uint64_t seconds = (bytes.size() - kWavHeaderBytes) / 176400;
         EXPECT_EQ(Shown(JobFailureText(JobFailure::captureStopped, 0, 1, AfterFailure::runEnds, song, wav, seconds)),
                   c.stops);
         EXPECT_TRUE(Shown("録音バッファを戻せなかったため")) << "the report names it";
@@ -111,7 +111,7 @@ TEST_F(RecordingSafety, AStreamBufferThatCannotBeTakenBack) {
 
 TEST_F(RecordingSafety, AHeaderThatCannotBeWrittenSkipsTheJob) {
     SetUpRun("midiout Synth\nwavein Loop\n");
-    const testfiles::FullDisk disk(30);  // less than the 46 bytes of a header
+    const testfiles::FullDisk disk(30);  // less than a header
     const std::string song = TempFile("full.mid", QuarterNoteSong(2, 240, 500000));
     const std::string full = TempName("full.wav") + testfiles::kFullDiskSuffix;
     const std::string room = TempName("room.wav");

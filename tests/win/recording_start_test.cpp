@@ -10,6 +10,7 @@
 #include <string>
 
 #include "RunHarness.h"
+#include "engine/CaptureLimits.h"
 #include "engine/RunTexts.h"
 #include "loopback/seam/Loopback.h"
 
@@ -19,9 +20,9 @@ namespace {
 // The first frame of a 16-bit stereo WAV whose left sample rises above the silence; -1 for none.
 long FirstSoundFrame(const std::string& wav) {
     const std::string bytes = testfiles::ReadBytes(wav).value_or("");
-    for (std::size_t at = 46; at + 4 <= bytes.size(); at += 4) {
+    for (std::size_t at = kWavHeaderBytes; at + 4 <= bytes.size(); at += 4) {
         if (std::abs(static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[at]) | bytes[at + 1] << 8)) > 64) {
-            return static_cast<long>((at - 46) / 4);
+            return static_cast<long>((at - kWavHeaderBytes) / 4);
         }
     }
     return -1;

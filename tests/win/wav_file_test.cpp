@@ -1,5 +1,5 @@
 // The WAV file writer through the system's multimedia file service: the bytes of whole files in
-// three formats, and a disk that fills up half way.
+// three formats with their broadcast wave chunk and cue points, and a disk that fills up half way.
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -11,6 +11,7 @@
 
 #include "FullDisk.h"
 #include "TestFiles.h"
+#include "engine/CaptureLimits.h"
 #include "engine/RunTexts.h"
 #include "engine/win32/Prompts.h"
 #include "engine/win32/WavFile.h"
@@ -46,6 +47,8 @@ int RecordBox(HWND, const char* text, const char*, UINT) {
     return IDOK;
 }
 
+std::string Bytes(const std::vector<std::uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
 TEST(WavFile, WholeFilesInThreeFormats) {
     struct Case {
         std::uint32_t rate;
@@ -54,16 +57,21 @@ TEST(WavFile, WholeFilesInThreeFormats) {
     };
     const Case cases[] = {
         {44100, 16, 2, {131072, 131072, 5000}},
-        {8000, 8, 1, {131072, 12345}},  // odd: a pad byte follows the data
+        {8000, 8, 1, {131072, 12345}},  // odd: a pad byte follows the data, then the cue points
         {96000, 24, 2, {131070, 131070, 606}},
     };
+    // A marker at the first frame, one in the take and one past its end in every format.
+    WavMarks marks;
+    marks.bext.description = "song.mid, bars 2-4, tracks 0,1";
+    marks.bext.timeReference = 88200;
+    marks.cues = {{0, "Intro"}, {20000, "Verse"}, {10000000, "Past"}};
     const std::string path = testfiles::TempPath("solvena-wav-test.wav");
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.rate) + "/" + std::to_string(c.bits) + "/" + std::to_string(c.channels));
         // A longer file already there is replaced, not appended to.
         ASSERT_TRUE(testfiles::WriteBytes(path, std::string(600000, 'z')));
         const devices::WaveFormat format = Format(c.rate, c.bits, c.channels);
-        ASSERT_EQ(OpenWavFile(path, format, nullptr), WavOpen::opened);
+        ASSERT_EQ(OpenWavFile(path, format, nullptr, marks), WavOpen::opened);
         std::string samples;
         for (std::uint32_t n : c.appends) {
             const std::vector<std::uint8_t> bytes = Pattern(n);
@@ -73,20 +81,30 @@ TEST(WavFile, WholeFilesInThreeFormats) {
         CompleteWavFile();
         const auto n = static_cast<std::uint32_t>(samples.size());
         const std::uint32_t pad = n % 2;
-        const std::string expected = "RIFF" + Word(38 + n + pad, 4) + "WAVE" + "fmt " + Word(18, 4) + Word(1, 2) +
-                                     Word(c.channels, 2) + Word(c.rate, 4) + Word(format.avgBytesPerSec, 4) +
-                                     Word(format.blockAlign, 2) + Word(c.bits, 2) + Word(0, 2) + "data" + Word(n, 4) +
-                                     samples + std::string(pad, '\0');
+        BextFields bext = marks.bext;
+        bext.rate = c.rate;
+        bext.bits = c.bits;
+        bext.channels = c.channels;
+        const std::vector<CuePoint> taken(marks.cues.begin(), marks.cues.begin() + 2);
+        const std::string cues = "cue " + Word(4 + 2 * 24, 4) + Bytes(CueChunkBody(taken)) + "LIST" +
+                                 Word(static_cast<std::uint32_t>(LabelListBody(taken).size()), 4) +
+                                 Bytes(LabelListBody(taken));
+        const std::string chunks = "fmt " + Word(18, 4) + Word(1, 2) + Word(c.channels, 2) + Word(c.rate, 4) +
+                                   Word(format.avgBytesPerSec, 4) + Word(format.blockAlign, 2) + Word(c.bits, 2) +
+                                   Word(0, 2) + "bext" + Word(kBextChunkBytes, 4) + Bytes(BextChunkBody(bext)) +
+                                   "data" + Word(n, 4) + samples + std::string(pad, '\0') + cues;
+        const std::string expected = "RIFF" + Word(static_cast<std::uint32_t>(4 + chunks.size()), 4) + "WAVE" + chunks;
         const auto written = testfiles::ReadBytes(path);
         ASSERT_TRUE(written.has_value());
         ASSERT_EQ(written->size(), expected.size());
-        EXPECT_EQ(written->substr(0, 46), expected.substr(0, 46));
-        EXPECT_TRUE(*written == expected) << "the sample bytes or the pad byte differ";
+        EXPECT_EQ(written->substr(0, kWavHeaderBytes), expected.substr(0, kWavHeaderBytes));
+        EXPECT_TRUE(*written == expected) << "the sample bytes, the pad byte or the cue points differ";
     }
     DeleteFileA(path.c_str());
 }
 
 TEST(WavFile, AFullDiskLeavesAValidFileWithWhatWasWritten) {
+    constexpr auto kHeader = static_cast<LONG>(kWavHeaderBytes);
     struct Case {
         const char* name;
         int rate, bits, channels;
@@ -94,9 +112,10 @@ TEST(WavFile, AFullDiskLeavesAValidFileWithWhatWasWritten) {
         std::uint32_t piece, pieces;
         std::uint32_t declared;  // whole frames, even, all of them on the disk
     } const cases[] = {
-        {"the disk fills in the middle of a frame of the second buffer", 44100, 16, 2, 46 + 100001, 65536, 4, 100000},
-        {"every sample written, the pad byte refused", 8000, 8, 1, 46 + 1001, 1001, 1, 1000},
-        {"an odd count of 24-bit frames, the pad byte refused", 44100, 24, 1, 46 + 999, 333, 3, 996},
+        {"the disk fills in the middle of a frame of the second buffer", 44100, 16, 2, kHeader + 100001, 65536, 4,
+         100000},
+        {"every sample written, the pad byte refused", 8000, 8, 1, kHeader + 1001, 1001, 1, 1000},
+        {"an odd count of 24-bit frames, the pad byte refused", 44100, 24, 1, kHeader + 999, 333, 3, 996},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -118,11 +137,11 @@ TEST(WavFile, AFullDiskLeavesAValidFileWithWhatWasWritten) {
         ASSERT_TRUE(written.has_value());
         std::uint32_t riffSize = 0, dataSize = 0;
         std::memcpy(&riffSize, written->data() + 4, 4);
-        std::memcpy(&dataSize, written->data() + 42, 4);
+        std::memcpy(&dataSize, written->data() + kWavHeaderBytes - 4, 4);
         EXPECT_EQ(dataSize, c.declared);
-        EXPECT_EQ(riffSize, 38 + dataSize);
-        EXPECT_GE(written->size(), 46 + dataSize);
-        EXPECT_EQ(written->substr(46, c.piece), std::string(bytes.begin(), bytes.end()));
+        EXPECT_EQ(riffSize, kWavHeaderBytes - 8 + dataSize);
+        EXPECT_GE(written->size(), kWavHeaderBytes + dataSize);
+        EXPECT_EQ(written->substr(kWavHeaderBytes, c.piece), std::string(bytes.begin(), bytes.end()));
         EXPECT_TRUE(WavWriteFailed()) << "the finish report names the file";
         ASSERT_EQ(shown.size(), 1u) << "told once";
         EXPECT_EQ(shown[0], WavWriteFailedText(path + testfiles::kFullDiskSuffix));

@@ -219,9 +219,52 @@ TEST_F(RunScenario, TheSessionsEndCompletesTheWav) {
     ASSERT_TRUE(SendMessageTimeoutA(Main(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 5000, &answer));
     const CheckResult info = Check("info", {PathOf("session.wav")});
     EXPECT_EQ(NumberOf(info, "valid"), 1) << ValueOf(info, "reason");
-    EXPECT_EQ(NumberOf(info, "filesize"), 46 + NumberOf(info, "datasize")) << "completed, nothing written after";
+    EXPECT_EQ(NumberOf(info, "filesize"), NumberOf(info, "dataoffset") + NumberOf(info, "datasize"))
+        << "completed, nothing written after";
     EXPECT_GE(NumberOf(info, "seconds"), 2.0);
     TerminateProcess(Process(), 0);
+}
+
+// A stem of bars 17 to 32 tells an editor where it belongs: its broadcast wave time reference is the
+// start tick's place in the song, and the song's markers in the take are its cue points, as
+// readers nobody here wrote (mediainfo, sndfile-info) and Python's wave module read it.
+TEST_F(RunScenario, AStemOfBars17To32DropsIntoAnEditorAtItsBar) {
+    ASSERT_TRUE(Launch({std::nullopt, kStudio}));
+    // 2/4 at 480 ticks a quarter: bar n at tick 960 n. 120 beats a minute, 100 from bar 9, 150 from
+    // bar 21; markers at bars 0, 9, 17 (in code page 932), a cue point at bar 25, a marker at 33.
+    solvena::test::TrackBuilder conductor, part;
+    conductor.TimeSignature(0, 2, 2).Tempo(0, 500000).Text(0, 0x06, "Intro").Tempo(8640, 600000);
+    conductor.Text(0, 0x06, "Verse").Text(7680, 0x06, "Chorus \x83\x54\x83\x72").Tempo(3840, 400000);
+    conductor.Text(3840, 0x07, "Bridge").Text(7680, 0x06, "Outro").EndOfTrack(960);
+    for (std::uint32_t beat = 0; beat < 68; ++beat) part.Event(beat == 0 ? 0 : 420, {0x90, 72, 100}).Event(60, {0x80, 72, 0});
+    part.EndOfTrack(0);
+    const std::string song = Put("marks.mid", solvena::test::SmfBuilder(1, 2, 480).Track(conductor).Track(part).Bytes());
+    solvena::RecordingJob job = Job(song, PathOf("stem.wav"), 44100, 16, 2, 0);
+    job.startTick = 17 * 960;
+    job.endTick = 32 * 960;
+    ASSERT_TRUE(LoadList(PutList("marks.list", {job})));
+    ASSERT_TRUE(RecordAndFollow(60000).finished);
+
+    const CheckResult info = Check("info", {PathOf("stem.wav")});
+    EXPECT_EQ(NumberOf(info, "valid"), 1) << ValueOf(info, "reason");
+    EXPECT_EQ(NumberOf(info, "wave_ok"), 1) << ValueOf(info, "wave_error");
+    EXPECT_EQ(ValueOf(info, "chunks"), "fmt,bext,data,cue,LIST");
+    EXPECT_EQ(ValueOf(info, "bext_description"), "marks.mid,_bars_17-32,_tracks_0,1");
+    EXPECT_EQ(ValueOf(info, "bext_history"), "A=PCM,F=44100,W=16,M=stereo,T=Solvena 1.00");
+    const CheckResult placed = Check("placed", {PathOf("stem.wav"), song}, {std::to_string(job.startTick)});
+    // 18.6 s into the song: 9 s at 120, 9.6 s at 100.
+    EXPECT_EQ(NumberOf(placed, "expected_time_reference"), 820260);
+    EXPECT_EQ(NumberOf(placed, "time_reference"), 820260);
+    EXPECT_EQ(NumberOf(placed, "mediainfo_frames"), 820260) << ValueOf(placed, "mediainfo_delay_ms");
+    // The chorus on the file's first frame, the bridge 8 s in; the outro lies past the take.
+    EXPECT_EQ(ValueOf(placed, "expected_cues"), ValueOf(placed, "sndfile_cues"));
+    EXPECT_NE(ValueOf(placed, "sndfile_cues").find("@0,Bridge@352800"), std::string::npos) << ValueOf(placed, "sndfile_cues");
+    EXPECT_EQ(ValueOf(placed, "sndfile_cues").find("Outro"), std::string::npos);
+    std::printf("[ measured ] a stem of bars 17 to 32: mediainfo places it %s ms (%s frames) into the song, its time "
+                "reference %s frames; sndfile-info reads its cue points %s; Python's wave reads %s s\n",
+                ValueOf(placed, "mediainfo_delay_ms").c_str(), ValueOf(placed, "mediainfo_frames").c_str(),
+                ValueOf(placed, "time_reference").c_str(), ValueOf(placed, "sndfile_cues").c_str(),
+                ValueOf(info, "seconds").c_str());
 }
 
 // A MIDI OUT driver that hangs after two stream buffers: the job is ended, told and reported,
