@@ -18,13 +18,16 @@ namespace solvena::engine {
 constexpr double kTrustedPpmError = 100;
 // The rate is remembered for the device's next job once it is this well known.
 constexpr double kRememberedPpmError = 20;
-// Looks at the capture while it records, five a second: under Wine each asks the audio driver's
-// thread, and the user-interface thread must not spend a millisecond a second on them. For the
-// music's first seconds twenty a second, so the lock takes hold before the notes stray.
+// Looks at the capture while it records, five a second, so the user-interface thread spends far
+// less than a millisecond a second on them. For the music's first ten seconds twenty a second: a
+// driver whose count moves in steps (Wine's every 10 ms) tells its rate only from many looks, and
+// until then the notes stray by the capture's whole difference. Neither period is a whole number
+// of such steps: looks in step with the driver's would all lag alike for seconds, and a lag that
+// creeps from one end of a step to the other reads as a rate thousands of ppm off.
 constexpr UINT_PTR kClockLookTimer = 5;
-constexpr UINT kClockLookPeriodMs = 200;
-constexpr UINT kFirstClockLookPeriodMs = 50;
-constexpr double kFirstLooksMs = 2000;
+constexpr UINT kClockLookPeriodMs = 203;
+constexpr UINT kFirstClockLookPeriodMs = 47;
+constexpr double kFirstLooksMs = 10000;
 
 struct CaptureClock {
     ClockFollower follower;

@@ -66,14 +66,13 @@ CaptureWait CaptureWaiter::Poll() {
     wait.state = CaptureWaitState::delivering;
     wait.anchor = anchor_->count;
     wait.anchorMs = anchor_->ms;
-    // Where the looks put frame 0: a look placing it by the time the start call returned (or a
-    // look's own lag later) is as good as the call; one placing it later lags by the driver's
-    // tick, and the call places it.
+    // Where the looks put frame 0: it was captured during the start call, so no later than the
+    // call's return; a look that puts it earlier than that lagged less than the call took.
     const double origin = anchor_->ms - static_cast<double>(anchor_->count) * 1000.0 / rate_;
     const double sinceCall = origin - CaptureStartCallMs();
     if (sinceCall >= -kFromTheCallBeforeMs && sinceCall <= kFromTheCallAfterMs) {
         wait.anchor = 0;
-        wait.anchorMs = origin <= CaptureStartReturnedMs() + kLookLagMs ? origin : CaptureStartCallMs();
+        wait.anchorMs = std::min(origin, CaptureStartReturnedMs());
     }
     return wait;
 }

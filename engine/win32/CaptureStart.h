@@ -31,13 +31,10 @@ constexpr int kMaxLongLooks = 16;
 // A device whose least lagging look puts its first frame this close after the start call was
 // capturing from the call on: Wine's PulseAudio driver hands frames over only on a 10 ms tick
 // whose phase is new at every open, so its count lags by 0 to 10 ms for the whole open, and the
-// moment of the call places frame 0 to within a millisecond (a look that places it within the
-// call, or no more than a look's own lag after it, is kept). A device that starts later (or lags
-// more) is placed by its looks.
+// call's return places frame 0 to within a millisecond or two. A device that starts later (or
+// lags more) is placed by its looks.
 constexpr double kFromTheCallBeforeMs = 1;
 constexpr double kFromTheCallAfterMs = 12;
-// A look's own lag, the time its reading of the count took.
-constexpr double kLookLagMs = 1;
 // After the stream's start, how long its position is watched for a change.
 constexpr double kStreamEdgeSpinMs = 4.0;
 
