@@ -96,7 +96,7 @@ TEST_F(RecordingStart, ADeviceThatNeverDeliversIsToldAndTheNextJobRecorded) {
     EXPECT_TRUE(toldAfter >= 4.9 && toldAfter < 7) << toldAfter;
     ASSERT_TRUE(PumpUntil([&] { return Finished(); }, 20000));
     EXPECT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(testfiles::ReadBytes(dead).value_or("").substr(36), std::string("\0\0data\0\0\0\0", 10))
+    EXPECT_EQ(testfiles::ReadBytes(dead).value_or("").substr(kWavHeaderBytes - 8), std::string("data\0\0\0\0", 8))
         << "a completed file with nothing in it";
     const long first = FirstSoundFrame(TextOf(second.wavPath));
     EXPECT_TRUE(first == 0 || first == 1) << first << ": the next job is recorded from its first note";
