@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/AppState.h"
+#include "app/CommandLineRun.h"
 #include "engine/win32/PaintNothing.h"
 #include "app/CommandHandlers.h"
 #include "app/DevicePage.h"
@@ -38,6 +39,8 @@ LRESULT OnDestroy() {
     engine::StopRunOnExit();
     // What that told (a write that failed at the close) is seen before the quit message.
     engine::ShowDeferredMessagesBeforeExit();
+    // A run from the command line that was stopped is reported as it stands.
+    EndCommandLineRun();
     ReleaseSongs();
     ResetJobTable();
     ReleaseSongPicture();
@@ -52,7 +55,10 @@ LRESULT OnDestroy() {
 // Windows is ending the session (log off, shut down, a restart for an update): the process ends
 // right after this, so a run in progress is stopped as closing the program stops it.
 LRESULT OnEndSession(bool ending) {
-    if (ending) engine::StopRunOnExit();
+    if (!ending) return 0;
+    // Not a run the user ended: the next start offers to take it up again.
+    engine::KeepRunJournalForSessionEnd();
+    engine::StopRunOnExit();
     return 0;
 }
 

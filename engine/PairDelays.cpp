@@ -88,7 +88,7 @@ std::string WithPairDelay(std::string_view text, const PairDelay& delay) {
     return out;
 }
 
-std::string DelaysPath(std::string_view startFolder) {
+std::string StartFolderFile(std::string_view startFolder, std::string_view name) {
     if (startFolder.empty()) return {};
     // Walked by characters: the second byte of a double-byte character may be 0x5C.
     bool endsInSeparator = false;
@@ -97,8 +97,10 @@ std::string DelaysPath(std::string_view startFolder) {
         endsInSeparator = c == '\\' || c == '/';
         if (IsCp932LeadByte(c)) ++i;
     }
-    return std::string(startFolder) + (endsInSeparator ? "" : "\\") + kDelaysFileName;
+    return std::string(startFolder) + (endsInSeparator ? "" : "\\") + std::string(name);
 }
+
+std::string DelaysPath(std::string_view startFolder) { return StartFolderFile(startFolder, kDelaysFileName); }
 
 std::optional<std::string> ReadDelaysText(const std::string& path) {
     errno = 0;

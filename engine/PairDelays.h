@@ -43,6 +43,8 @@ std::string WithPairDelay(std::string_view text, const PairDelay& delay);
 // The file in the start folder (a separator is put in when the folder does not end in one);
 // empty without a start folder.
 std::string DelaysPath(std::string_view startFolder);
+// Any other file the program keeps in its start folder.
+std::string StartFolderFile(std::string_view startFolder, std::string_view name);
 // The file's delays; none when it is missing or cannot be read.
 std::vector<PairDelay> ReadPairDelays(const std::string& path);
 // The whole file, empty when there is none; nothing when it is there but cannot be read (or is

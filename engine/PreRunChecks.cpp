@@ -37,6 +37,7 @@ Answer CheckTarget(const PreRunHost& host, const RecordingJob& job) {
         case FileState::readOnly: return AskToContinue(host, kTargetReadOnlyQuestion, path, kConfirmCaption);
         case FileState::writable:
             // No only skips this job: the user keeps the file and the run goes on.
+            if (host.overwrite != nullptr) return host.overwrite() ? Answer::keepOn : Answer::switchOff;
             return host.ask(WithPath(kTargetExistsQuestion, path), kConfirmCaption) ? Answer::keepOn
                                                                                   : Answer::switchOff;
     }

@@ -26,6 +26,8 @@ struct PreRunHost {
     // The drive a file lies on (its root as the user knows it), what tells its volume from the
     // others whatever name it is reached by, and its free bytes; false when that cannot be told.
     bool (*freeSpace)(const char* path, std::string* drive, std::string* volume, std::uint64_t* freeBytes) = nullptr;
+    // Set for a run nobody watches: whether an existing file is overwritten, without a question.
+    bool (*overwrite)() = nullptr;
 };
 
 // What a job's WAV file is expected to take: its header and the samples of its expected time

@@ -22,6 +22,8 @@ struct MainWindowLink {
     // 録音's questions are up: no job list may be loaded until they are answered (false again
     // when they cancel the run).
     void (*holdLoadList)(bool held) = nullptr;
+    // The run has finished: its report has been shown.
+    void (*runFinished)() = nullptr;
 };
 
 // A missing hook is simply not called.

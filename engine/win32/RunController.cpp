@@ -63,8 +63,11 @@ bool AskYesNo(const std::string& text, const char* caption) {
     return ShowMessageBox(jobStackWindow, text.c_str(), caption, MB_YESNO) == IDYES;
 }
 
-PreRunHost SystemHost() {
+bool OverwriteUnattended() { return JobStackRun().overwriteExisting; }
+
+PreRunHost SystemHost(const RunState& run) {
     PreRunHost host;
+    if (run.unattended) host.overwrite = OverwriteUnattended;
     host.fileState = FileStateOf;
     host.ask = AskYesNo;
     host.waveInQuery = devices::WaveInQuery;
@@ -156,6 +159,20 @@ bool LastRecordingNeedsCheck(const RunState& run) {
            NeedsCheck(run.recordedJobs.back());
 }
 
+// The current job's file is complete: it was recorded and did not break off.
+bool RecordedToTheEnd(const RunState& run) {
+    return !run.currentJobFailed && !run.recordedJobs.empty() && run.recordedJobs.back().position == run.currentJob &&
+           !run.recordedJobs.back().brokeOff;
+}
+
+std::vector<std::int32_t> SwitchedOnPositions() {
+    std::vector<std::int32_t> positions;
+    for (std::int32_t i = 0; i < jobCount; ++i) {
+        if (jobs[static_cast<std::size_t>(i)].enabled == 1) positions.push_back(i);
+    }
+    return positions;
+}
+
 void KillJobTimers(HWND window) {
     for (UINT_PTR timer : {kCaptureWaitTimer, kWatchdogTimer, kTailTimer, kClockLookTimer}) KillTimer(window, timer);
 }
@@ -164,12 +181,14 @@ void KillJobTimers(HWND window) {
 
 void Finish(RunState& run) {
     KillTimer(jobStackWindow, kClockTimer);
+    run.journal.End();
     SetProgress(kRunFinishedText);
     if (Link().setCancelText != nullptr) Link().setCancelText(kCloseText);
     if (run.reportShown) return;
     run.reportShown = true;
     const std::string report = RunReportText(run.recordedJobs, jobCount);
     if (!report.empty()) ShowMessageBox(jobStackWindow, report.c_str(), kRunReportCaption, MB_OK | MB_ICONWARNING);
+    if (Link().runFinished != nullptr) Link().runFinished();
 }
 
 // The failure text of the current job, ending with whether the run goes on after it.
@@ -422,7 +441,7 @@ void OnRecordCommand(HWND window, RunState& run) {
     // they never ask about, or clear the table under them.
     run.checkingBeforeRun = true;
     if (Link().holdLoadList != nullptr) Link().holdLoadList(true);
-    const PreRunHost host = SystemHost();
+    const PreRunHost host = SystemHost(run);
     const bool checked = CheckTargetFiles(host) && CheckDevices(host) && CheckSameFiles(host) && CheckFreeSpace(host);
     run.checkingBeforeRun = false;
     // The questions' boxes may have seen the program close.
@@ -431,6 +450,7 @@ void OnRecordCommand(HWND window, RunState& run) {
         return;
     }
     run.runStarted = true;
+    if (!run.unattended && Link().startFolder != nullptr) run.journal.Begin(Link().startFolder, SwitchedOnPositions());
     run.pairDelays =
         Link().startFolder != nullptr ? ReadPairDelays(DelaysPath(Link().startFolder)) : std::vector<PairDelay>{};
     EnableWindow(GetDlgItem(window, kRecordCommand), FALSE);
@@ -448,6 +468,7 @@ void OnNextJobCommand(HWND window, RunState& run) {
     } else if (LastRecordingNeedsCheck(run)) {
         icon = kCheckRecordingIcon;
     }
+    if (RecordedToTheEnd(run)) run.journal.Finished(run.currentJob);
     SetRowIcon(run.currentJob, icon);
     run.currentJobFailed = false;
     ++run.currentJob;
@@ -500,6 +521,7 @@ void OnCaptureDataMessage(HWND window, RunState& run, LPARAM header) {
 
 void StopRunOnExit() {
     SetProgramClosing(true);
+    JobStackRun().journal.End();
     if (jobStackWindow != nullptr) {
         KillTimer(jobStackWindow, kClockTimer);
         KillJobTimers(jobStackWindow);
@@ -507,6 +529,8 @@ void StopRunOnExit() {
     EndPlayback();
     StopCapture();
 }
+
+void KeepRunJournalForSessionEnd() { JobStackRun().journal.Leave(); }
 
 std::int32_t CurrentJobPosition() { return JobStackRun().currentJob; }
 

@@ -38,7 +38,10 @@ void OnCaptureDataMessage(HWND window, RunState& run, LPARAM header);
 // The main window's end (and the session's): closes the stream, the wave input and the WAV file
 // of a job in progress, leaving a complete file with everything captured so far. The program is
 // closing from then on (ProgramClosing): a run inside whose box this came opens nothing more.
+// The run has ended, and its journal goes.
 void StopRunOnExit();
+// Windows ends the session under a run: its journal stays, so the next start can take it up.
+void KeepRunJournalForSessionEnd();
 
 // The position of the job being recorded (0 before the first run).
 std::int32_t CurrentJobPosition();

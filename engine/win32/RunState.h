@@ -14,6 +14,7 @@
 #include "engine/RunTexts.h"
 #include "engine/win32/CaptureClock.h"
 #include "engine/win32/CaptureStart.h"
+#include "engine/win32/RunJournalFile.h"
 
 namespace solvena::engine {
 
@@ -39,6 +40,12 @@ struct RunState {
     // The delays measured for pairs of devices, read when the run starts.
     std::vector<PairDelay> pairDelays;
     std::vector<DeviceClockRate> deviceRates;
+    // What the next start offers to take up again, should this run not end.
+    RunJournalFile journal;
+    // A run started from the command line: nobody answers its questions (the existing-file one
+    // takes `overwriteExisting`, every other one its Yes), and it keeps no journal.
+    bool unattended = false;
+    bool overwriteExisting = false;
 
     // The current job: from the stream's start to its start tick (song time), the pair's delay (its
     // file starts that much later, so its tail runs that much longer), and whether its music has
