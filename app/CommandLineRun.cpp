@@ -8,6 +8,7 @@
 #include "app/AppState.h"
 #include "engine/UnattendedReport.h"
 #include "engine/win32/JobStackWindow.h"
+#include "engine/win32/MainWindowLink.h"
 #include "engine/win32/Prompts.h"
 #include "engine/win32/RunController.h"
 #include "engine/win32/RunState.h"

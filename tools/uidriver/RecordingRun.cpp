@@ -142,13 +142,17 @@ RunLog RecordingRun::RecordAndFollow(DWORD timeoutMs, const std::function<int(co
     return log;
 }
 
+std::string RecordingRun::Bytes(const std::string& name) {
+    std::ifstream file(PathOf(name), std::ios::binary);
+    std::stringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
 std::string RecordingRun::KeptDelays(DWORD timeoutMs) {
     std::string kept;
     WaitUntil([&] {
-        std::ifstream file(PathOf("delays.ini"), std::ios::binary);
-        std::stringstream bytes;
-        bytes << file.rdbuf();
-        kept = bytes.str();
+        kept = Bytes("delays.ini");
         return !kept.empty();
     }, timeoutMs);
     return kept;

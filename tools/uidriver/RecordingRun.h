@@ -29,6 +29,8 @@ protected:
     std::string Put(const std::string& name, const std::string& bytes);
     std::string Put(const std::string& name, const std::vector<std::uint8_t>& bytes);
     std::string PathOf(const std::string& name);
+    // The bytes of a file in the program's folder; empty when it is not there.
+    std::string Bytes(const std::string& name);
 
     // A job over the whole song (the conductor track and the notes) on the first devices.
     static solvena::RecordingJob Job(const std::string& midiPath, const std::string& wavPath, int rate, int bits,
