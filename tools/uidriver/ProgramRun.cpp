@@ -85,7 +85,13 @@ bool ProgramRun::Start(const std::string& name, const ProgramSetup& setup, const
     }
 
     // The working folder is the parent: the program must find its files beside itself, not here.
+    exe_ = exe;
     return Launch(exe, options.runsFolder, error);
+}
+
+bool ProgramRun::Restart(std::string* error) {
+    Stop();
+    return Launch(exe_, CurrentOptions().runsFolder, error);
 }
 
 bool ProgramRun::StartInPlace(const std::string& exe, const std::string& workingFolder, std::string* error) {

@@ -32,6 +32,9 @@ public:
     bool Start(const std::string& name, const ProgramSetup& setup, const std::string& exeName, std::string* error);
     // Starts `exe` where it lies, with nothing copied or written beside it, and waits as Start does.
     bool StartInPlace(const std::string& exe, const std::string& workingFolder, std::string* error);
+    // Starts the copy Start made once more, with whatever the last one left beside it (the last
+    // one ended first, if it still runs).
+    bool Restart(std::string* error);
 
     HANDLE process() const { return info_.hProcess; }
     HANDLE thread() const { return info_.hThread; }  // its first thread: the user-interface thread
@@ -53,6 +56,7 @@ private:
     HWND main_ = nullptr;
     HWND jobStack_ = nullptr;
     std::string folder_;
+    std::string exe_;
 };
 
 }  // namespace uidriver

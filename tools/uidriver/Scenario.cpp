@@ -28,6 +28,13 @@ std::string TestName(char separator) {
     return ::testing::AssertionSuccess();
 }
 
+::testing::AssertionResult Scenario::Relaunch() {
+    std::string error;
+    if (!run_.Restart(&error)) return ::testing::AssertionFailure() << error;
+    match_ = MatchMainWindowControls(Main());
+    return ::testing::AssertionSuccess();
+}
+
 std::string Scenario::FolderOfThisRun() {
     char full[MAX_PATH] = {};
     GetFullPathNameA((CurrentOptions().runsFolder + "\\" + TestName('.')).c_str(), MAX_PATH, full, nullptr);

@@ -21,6 +21,8 @@ class Scenario : public ::testing::Test {
 protected:
     // Starts the program with these files beside it (under `exeName` when given).
     ::testing::AssertionResult Launch(const ProgramSetup& setup, const std::string& exeName = {});
+    // Starts the same copy again, with the files the last one left (as after a crash).
+    ::testing::AssertionResult Relaunch();
 
     // The full path of the folder Launch starts this test's copy of the program in.
     static std::string FolderOfThisRun();

@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "CommonControls.h"
+#include "Input.h"
+#include "MessageBoxes.h"
+#include "Query.h"
 #include "RecordingRun.h"
 #include "support/RunSongs.h"
 
@@ -42,8 +46,7 @@ TEST_F(UnattendedRun, ARunKilledInTheMiddleIsTakenUpAgainAtTheNextStart) {
     ASSERT_FALSE(finished.empty());
     EXPECT_FALSE(Bytes("run-journal.txt").empty()) << "the killed run left its journal";
 
-    std::string error;
-    ASSERT_TRUE(Run().StartInPlace(PathOf("solvena-loopback.exe"), Run().folder(), &error)) << error;
+    ASSERT_TRUE(Relaunch());
     const std::optional<SeenMessageBox> offer = WaitForMessageBox(GetProcessId(Process()), 10000);
     ASSERT_TRUE(offer.has_value());
     EXPECT_EQ(offer->caption, AnsiText("確認"));
