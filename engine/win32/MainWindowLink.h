@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 namespace solvena::engine {
 
 struct MainWindowLink {
@@ -22,6 +25,8 @@ struct MainWindowLink {
     // 録音's questions are up: no job list may be loaded until they are answered (false again
     // when they cancel the run).
     void (*holdLoadList)(bool held) = nullptr;
+    // Files dropped on the job stack window: loaded as 読込 loads a job list, with its questions.
+    void (*loadDroppedJobLists)(const std::vector<std::string>& paths) = nullptr;
 };
 
 // A missing hook is simply not called.
