@@ -1,6 +1,6 @@
 // Files dropped on the program's windows, in this process: a song on the main window opens as 開く
-// opens one, job lists on the job stack window load as 読込 loads them, and neither window takes
-// a drop while 録音 asks its questions or runs.
+// opens one, job lists on the job stack window load as 読込 loads them, and neither window takes a
+// drop while 録音 asks its questions or runs.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -9,8 +9,6 @@
 
 #include <cstring>
 #include <functional>
-#include <string>
-#include <vector>
 
 #include "RunHarness.h"
 #include "app/AppState.h"
@@ -19,7 +17,6 @@
 #include "app/Pages.h"
 #include "app/Startup.h"
 #include "engine/RunTexts.h"
-#include "engine/win32/RunState.h"
 #include "engine/win32/WavFile.h"
 #include "jobs/JobListFile.h"
 
@@ -29,21 +26,16 @@ namespace {
 using test::ManyTrackSong;
 using test::QuarterNoteSong;
 
-const char kDevices[] = "midiout Synth\nwavein Loop\n";
-
-// What the shell hands a window: a DROPFILES header, then each path and a final zero.
+// What the shell hands a window: a DROPFILES header, then each path and a final zero. The window
+// releases it.
 void Drop(HWND window, const std::vector<std::string>& paths) {
     std::string names;
     for (const std::string& path : paths) names += path + '\0';
-    names += '\0';
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size());
-    ASSERT_NE(memory, nullptr);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size() + 1);
     auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
     header->pFiles = sizeof(DROPFILES);
-    header->fWide = FALSE;
-    std::memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), names.data(), names.size());
+    std::memcpy(header + 1, names.data(), names.size());
     GlobalUnlock(memory);
-    // The window releases the drop, as DragFinish does for the shell's.
     SendMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
 }
 
@@ -51,8 +43,7 @@ bool TakesDrops(HWND window) { return (GetWindowLongPtrA(window, GWL_EXSTYLE) & 
 
 std::string TextOf(HWND window) {
     char text[512] = {};
-    const int length = GetWindowTextA(window, text, sizeof text);
-    return std::string(text, length > 0 ? static_cast<std::size_t>(length) : 0);
+    return std::string(text, static_cast<std::size_t>(std::max(GetWindowTextA(window, text, sizeof text), 0)));
 }
 
 // Called inside every box the program shows, before it is answered.
@@ -69,14 +60,11 @@ protected:
         engine::ResetRun();
         ResetJobTable();
         boxes.clear();
-        answers.clear();
-        inBox = nullptr;
-        ASSERT_TRUE(testfiles::LoadLoopbackDevices(kDevices));
+        ASSERT_TRUE(testfiles::LoadLoopbackDevices("midiout Synth\nwavein Loop\n"));
         ASSERT_TRUE(app::CreateTopLevelWindows(GetModuleHandleA(nullptr), SW_SHOWNOACTIVATE));
         window = app::jobStackWindow;
         engine::SetMessageBoxFunction(SeeBox);
     }
-
     void TearDown() override {
         inBox = nullptr;
         if (app::mainWindow != nullptr) DestroyWindow(app::mainWindow);
@@ -84,81 +72,64 @@ protected:
         while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
         }
         RunHarness::TearDown();
-        for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) RemoveDirectoryA(folder->c_str());
+        RemoveDirectoryA(folder.c_str());
     }
 
-    std::string Folder(const std::string& name) {
-        const std::string path = testfiles::TempPath(name.c_str());
-        CreateDirectoryA(path.c_str(), nullptr);
-        folders.push_back(path);
-        return path;
-    }
     std::string List(const std::string& name, const std::vector<RecordingJob>& listed) {
         const std::string text = WriteJobList(listed);
         return TempFile(name, std::vector<std::uint8_t>(text.begin(), text.end()));
     }
-    std::vector<std::string> StackedSongs() const {
-        std::vector<std::string> songs;
-        for (std::int32_t i = 0; i < jobCount; ++i) songs.push_back(solvena::TextOf(jobs[static_cast<std::size_t>(i)].midiPath));
-        return songs;
-    }
-    int Rows() const { return static_cast<int>(SendMessageA(GetDlgItem(window, 1), LVM_GETITEMCOUNT, 0, 0)); }
 
     const testfiles::GeneralIniGuard noSettings_;
-    std::vector<std::string> folders;
+    const std::string folder = testfiles::TempPath("曲 フォルダ");
 };
 
 TEST_F(FileDrop, ASongOnTheMainWindowOpensAsOpenWouldOthersAreRefused) {
-    const std::string folder = Folder("曲 フォルダ");
+    CreateDirectoryA(folder.c_str(), nullptr);
     const std::string song = TempFile("曲 フォルダ\\ソング.mid", ManyTrackSong(3));
     const std::string other = TempFile("drop-other.mid", ManyTrackSong(5));
-    const std::string list = List("drop-song.list", {Job(song, TempName("drop-song.wav"))});
+    const std::string list = List("drop-song.list", {Job(song, "C:\\drop.wav")});
     struct Case {
-        const char* name;
         std::vector<std::string> files;
-        const char* caption;  // the box shown; nullptr: none
+        const char* caption;  // the box shown; nullptr: none, and the track page shows the song
         std::string named;    // what its text names
-        const char* label;    // the song file label afterwards
-        int tracks;           // the named tracks shown
+        const char* label;
+        int tracks;  // the named tracks shown
     };
     const Case cases[] = {
-        {"a song in a folder with a blank and Japanese", {song}, nullptr, "", "ソング.mid", 3},
-        {"two songs", {other, song}, kNoticeCaption, "", "ソング.mid", 3},
-        {"a folder", {folder}, kNoticeCaption, folder, "ソング.mid", 3},
-        {"a job list", {list}, kErrorCaption, list, "ソング.mid", 3},
-        {"another song", {other}, nullptr, "", "drop-other.mid", 5},
+        {{song}, nullptr, "", "ソング.mid", 3},
+        {{other, song}, kNoticeCaption, "", "ソング.mid", 3},
+        {{folder}, kNoticeCaption, folder, "ソング.mid", 3},
+        {{list}, kErrorCaption, list, "ソング.mid", 3},
+        {{other}, nullptr, "", "drop-other.mid", 5},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.files.front());
         boxes.clear();
         SendMessageA(app::controls.tabControl, TCM_SETCURSEL, app::kDevicePage, 0);
         app::OnPageChange();
         Drop(app::mainWindow, c.files);
-        if (c.caption == nullptr) {
-            EXPECT_TRUE(boxes.empty()) << boxes.front().text;
-        } else {
-            ASSERT_EQ(boxes.size(), 1u);
+        ASSERT_EQ(boxes.size(), c.caption != nullptr ? 1u : 0u);
+        if (c.caption != nullptr) {
             EXPECT_EQ(boxes[0].caption, c.caption);
             EXPECT_NE(boxes[0].text.find(c.named), std::string::npos) << boxes[0].text;
         }
         EXPECT_EQ(TextOf(app::controls.songFileLabel), c.label);
         for (int row = 0; row < 6; ++row) {
-            EXPECT_EQ(TextOf(app::controls.trackToggles[row]), row < c.tracks ? "Track " + std::to_string(row)
-                                                                               : std::string("未定義のトラック"));
+            EXPECT_EQ(TextOf(app::controls.trackToggles[row]),
+                      row < c.tracks ? "Track " + std::to_string(row) : std::string("未定義のトラック"));
         }
-        // An opened song is seen on the track page, whichever page the drop came on.
         EXPECT_EQ(SendMessageA(app::controls.tabControl, TCM_GETCURSEL, 0, 0),
-                  c.caption == nullptr ? app::kTrackPage : app::kDevicePage);
+                  c.caption != nullptr ? app::kDevicePage : app::kTrackPage);
     }
 }
 
 TEST_F(FileDrop, ListsOnTheJobStackWindowLoadAsReadWouldWithItsQuestion) {
     const std::string song = TempFile("drop-list.mid", QuarterNoteSong(1, 120, 500000));
-    const std::string two = List("drop-two.list", {Job("C:\\a1.mid", "C:\\a1.wav"), Job("C:\\a2.mid", "C:\\a2.wav")});
-    const std::string one = List("drop-one.list", {Job("C:\\b1.mid", "C:\\b1.wav")});
-    const std::string folder = Folder("drop-folder");
+    const std::string two = List("drop-two.list", {Job("a1.mid", "a1.wav"), Job("a2.mid", "a2.wav")});
+    const std::string one = List("drop-one.list", {Job("b1.mid", "b1.wav")});
+    CreateDirectoryA(folder.c_str(), nullptr);
     struct Case {
-        const char* name;
         std::vector<std::string> files;
         std::deque<int> answers;
         std::vector<const char*> captions;  // the boxes shown, in order
@@ -166,15 +137,15 @@ TEST_F(FileDrop, ListsOnTheJobStackWindowLoadAsReadWouldWithItsQuestion) {
         std::vector<std::string> stacked;   // the stack's songs afterwards
     };
     const Case cases[] = {
-        {"two lists, appended", {two, one}, {IDNO}, {kConfirmCaption}, "", {"kept.mid", "C:\\a1.mid", "C:\\a2.mid", "C:\\b1.mid"}},
-        {"a list replacing the stack", {one}, {IDYES}, {kConfirmCaption}, "", {"C:\\b1.mid"}},
-        {"cancelled", {two}, {IDCANCEL}, {kConfirmCaption}, "", {"kept.mid"}},
-        {"a song between lists: the lists after it are not read", {two, song, one}, {IDNO},
-         {kConfirmCaption, kErrorCaption}, song, {"kept.mid", "C:\\a1.mid", "C:\\a2.mid"}},
-        {"a folder: nothing asked", {one, folder}, {}, {kNoticeCaption}, folder, {"kept.mid"}},
+        {{two, one}, {IDNO}, {kConfirmCaption}, "", {"kept.mid", "a1.mid", "a2.mid", "b1.mid"}},
+        {{one}, {IDYES}, {kConfirmCaption}, "", {"b1.mid"}},
+        {{two}, {IDCANCEL}, {kConfirmCaption}, "", {"kept.mid"}},
+        // The lists after one that cannot be read are not read.
+        {{two, song, one}, {IDNO}, {kConfirmCaption, kErrorCaption}, song, {"kept.mid", "a1.mid", "a2.mid"}},
+        {{one, folder}, {}, {kNoticeCaption}, folder, {"kept.mid"}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.files.back());
         ClearJobs();
         AppendStackedJob(Job("kept.mid", "kept.wav"));
         boxes.clear();
@@ -183,8 +154,10 @@ TEST_F(FileDrop, ListsOnTheJobStackWindowLoadAsReadWouldWithItsQuestion) {
         ASSERT_EQ(boxes.size(), c.captions.size());
         for (std::size_t i = 0; i < boxes.size(); ++i) EXPECT_EQ(boxes[i].caption, c.captions[i]);
         EXPECT_NE(boxes.back().text.find(c.named), std::string::npos) << boxes.back().text;
-        EXPECT_EQ(StackedSongs(), c.stacked);
-        EXPECT_EQ(Rows(), jobCount);
+        std::vector<std::string> stacked;
+        for (std::int32_t i = 0; i < jobCount; ++i) stacked.push_back(solvena::TextOf(jobs[static_cast<std::size_t>(i)].midiPath));
+        EXPECT_EQ(stacked, c.stacked);
+        EXPECT_EQ(SendMessageA(GetDlgItem(window, 1), LVM_GETITEMCOUNT, 0, 0), jobCount);
     }
 }
 
@@ -192,14 +165,13 @@ TEST_F(FileDrop, NeitherWindowTakesADropWhileRecordAsksOrRuns) {
     const std::string shown = TempFile("drop-shown.mid", QuarterNoteSong(8, 240, 500000));  // 3.75 s
     ASSERT_TRUE(app::OpenSongFile(shown));
     const std::string song = TempFile("drop-during.mid", ManyTrackSong(2));
-    const std::string list = List("drop-during.list", {Job(song, TempName("drop-during.wav"))});
+    const std::string list = List("drop-during.list", {Job(song, "C:\\during.wav")});
     const std::string readOnly = TempFile("drop-readonly.wav", {'x'});
     SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
     AppendStackedJob(Job(shown, readOnly));
     AppendStackedJob(Job(shown, TempName("drop-recorded.wav")));
     ASSERT_TRUE(TakesDrops(app::mainWindow) && TakesDrops(window));
 
-    // Both drops at one moment: nothing may change, and nothing is told.
     const auto dropBoth = [&](const char* moment) {
         SCOPED_TRACE(moment);
         const std::size_t told = boxes.size();
@@ -210,14 +182,12 @@ TEST_F(FileDrop, NeitherWindowTakesADropWhileRecordAsksOrRuns) {
         EXPECT_EQ(TextOf(app::controls.songFileLabel), "drop-shown.mid");
         EXPECT_EQ(jobCount, 2);
     };
-    // The read-only file's question: No cancels the run, Yes skips the job and records the next.
+    // The read-only file's question: No cancels the run, Yes skips its job and records the next.
     inBox = [&] { dropBoth("録音's question"); };
     answers = {IDNO};
     Record();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_FALSE(engine::JobStackRun().runStarted);
     EXPECT_TRUE(TakesDrops(app::mainWindow) && TakesDrops(window)) << "a cancelled run gives the drops back";
-
     answers = {IDYES};
     Record();
     inBox = nullptr;
