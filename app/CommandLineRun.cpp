@@ -26,6 +26,7 @@ constexpr char kNotStartedText[] = "録音を始められませんでした。";
 
 // The one command-line run of the program, from its start to its report.
 struct CommandLineRun {
+    bool started = false;
     bool active = false;
     bool overwrite = false;
     std::string reportPath;
@@ -46,6 +47,7 @@ int WriteDownBox(HWND, const char* text, const char* caption, UINT type) {
 }
 
 bool WriteReport(const std::string& text) {
+    if (commandLineRun.reportPath.empty()) return false;
     const HANDLE file =
         CreateFileA(commandLineRun.reportPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -89,6 +91,7 @@ void OnRunFinished() {
 
 void RunJobListFromCommandLine(const StartRequest& request) {
     commandLineRun = CommandLineRun{};
+    commandLineRun.started = true;
     commandLineRun.active = true;
     commandLineRun.overwrite = request.overwrite;
     // The list's own folder, whatever the working folder becomes.
@@ -101,6 +104,12 @@ void RunJobListFromCommandLine(const StartRequest& request) {
     link.runFinished = OnRunFinished;
     engine::SetMainWindowLink(link);
 
+    // A /run whose other arguments were not understood records nothing; with a list named, the
+    // reason goes beside it.
+    if (request.kind != StartRequestKind::runList) {
+        if (request.path.empty()) commandLineRun.reportPath.clear();
+        return Refuse(request.refusal);
+    }
     const JobListResult result = ReadJobListFile(list.c_str());
     for (const RecordingJob& job : StackedJobs()) {
         const std::string wav = TextOf(job.wavPath);
@@ -122,6 +131,6 @@ void EndCommandLineRun() {
     Report();
 }
 
-int ProgramExitCode() { return commandLineRun.reportPath.empty() ? 1 : commandLineRun.exitCode; }
+int ProgramExitCode() { return commandLineRun.started ? commandLineRun.exitCode : 1; }
 
 }  // namespace solvena::app

@@ -7,12 +7,14 @@
 #include "engine/win32/PaintNothing.h"
 #include "app/CommandHandlers.h"
 #include "app/DevicePage.h"
+#include "app/FileDrops.h"
 #include "app/Fonts.h"
 #include "app/MainControlTable.h"
 #include "app/MainControls.h"
 #include "app/Pages.h"
 #include "app/SongPicturePage.h"
 #include "song/SongState.h"
+#include "engine/win32/DroppedFiles.h"
 #include "engine/win32/JobStackWindow.h"
 #include "engine/win32/Prompts.h"
 #include "engine/win32/RunController.h"
@@ -100,6 +102,11 @@ bool OnCommand(int id, int code) {
     }
 }
 
+LRESULT OnDropFiles(HDROP drop) {
+    OpenDroppedSong(engine::TakeDroppedFiles(drop));
+    return 0;
+}
+
 LRESULT OnCtlColorStatic(HWND control) {
     switch (GetDlgCtrlID(control)) {
         case kSelectedTrackBarId: return reinterpret_cast<LRESULT>(markerBrush);
@@ -121,6 +128,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             if (OnCommand(LOWORD(wParam), HIWORD(wParam))) return 0;
             break;
         case WM_CTLCOLORSTATIC: return OnCtlColorStatic(reinterpret_cast<HWND>(lParam));
+        case WM_DROPFILES: return OnDropFiles(reinterpret_cast<HDROP>(wParam));
         // A run never keeps the session from ending: what it has recorded is saved on the way.
         case WM_QUERYENDSESSION: return TRUE;
         case WM_ENDSESSION: return OnEndSession(wParam != FALSE);

@@ -2,8 +2,10 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "app/AppState.h"
+#include "app/FileDrops.h"
 #include "app/MainControls.h"
 #include "app/Pages.h"
 #include "app/Settings.h"
@@ -35,11 +37,13 @@ bool loadListHeld = false;
 void DisableLoadList() {
     loadListLocked = true;
     EnableWindow(controls.loadListButton, FALSE);
+    UpdateDropAcceptance();
 }
 
 void HoldLoadList(bool held) {
     loadListHeld = held;
     EnableWindow(controls.loadListButton, !LoadListLocked());
+    UpdateDropAcceptance();
 }
 
 }  // namespace
@@ -58,7 +62,16 @@ void EnterRunMode() {
     EnableWindow(controls.tabControl, FALSE);
 }
 
+void UpdateDropAcceptance() {
+    const BOOL accept = LoadListLocked() ? FALSE : TRUE;
+    DragAcceptFiles(mainWindow, accept);
+    DragAcceptFiles(jobStackWindow, accept);
+}
+
 void InstallMainWindowLink() {
+    // A start-up (the Windows tests have several in one process) begins with no run.
+    loadListLocked = false;
+    loadListHeld = false;
     engine::MainWindowLink link;
     link.buttonFont = smallFont;
     link.startFolder = startFolder.data();
@@ -69,6 +82,7 @@ void InstallMainWindowLink() {
     link.setJobLevel = SetJobLevel;
     link.disableLoadList = DisableLoadList;
     link.holdLoadList = HoldLoadList;
+    link.loadDroppedJobLists = LoadDroppedJobLists;
     engine::SetMainWindowLink(link);
 }
 

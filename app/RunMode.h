@@ -9,11 +9,16 @@ namespace solvena::app {
 // disables the tab control.
 void EnterRunMode();
 
-// True once 録音 has started a run: 読込 is never enabled again.
+// True once 録音 has started a run (読込 is never enabled again), and while its questions are up.
 bool LoadListLocked();
 
+// Both windows take dropped files exactly while 読込 may be used; otherwise the system shows a
+// drop on them as refused.
+void UpdateDropAcceptance();
+
 // Installs the main window's part in the run (run mode, progress text, cancel text, the load
-// button) and the job stack window's font and start folder. Called once before the windows exist.
+// button, the lists dropped on the job stack window) and the job stack window's font and start
+// folder. Called once before the windows exist; 読込 starts unlocked.
 void InstallMainWindowLink();
 
 }  // namespace solvena::app

@@ -1,14 +1,18 @@
-// Commands 7 and 10: opening a song, and choosing the WAV file name in the song's folder.
+// Commands 7 and 10: opening a song (chosen in the dialog, or given by the command line or a drop),
+// and choosing the WAV file name in the song's folder.
 #include <windows.h>
 #include <commdlg.h>
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "app/AppState.h"
 #include "app/CommandHandlers.h"
 #include "app/MainControls.h"
+#include "app/RunMode.h"
 #include "app/Settings.h"
 #include "app/SongPicturePage.h"
 #include "app/TrackPage.h"
@@ -27,6 +31,8 @@ constexpr char kMidiFilter[] = "MIDIファイル(.mid)\0*.mid;*.midi\0standard M
 constexpr char kWavFilter[] = "WAVファイル(.wav)\0*.wav\0総てのファイル\0*.*\0";
 constexpr char kNotASongFormat[] = "ファイル「%s」はスタンダードMIDIファイルとして読めませんでした。";
 constexpr char kFolderTooLongFormat[] = "フォルダ「%s」のパスが長すぎます。(255文字まで)";
+constexpr char kPathTooLongFormat[] = "ファイル「%s」のパスが長すぎます。(511文字まで)";
+constexpr char kRunStartedText[] = "録音が始まったため、曲は開きませんでした。";
 constexpr char kOtherFolderText[] =
     "WAVファイルは曲と同じフォルダに作られます。\n選んだファイル名だけを使います。";
 
@@ -48,20 +54,47 @@ void Tell(const char* format, const std::string& path) {
     engine::ShowMessageBox(mainWindow, text.c_str(), kErrorCaption, MB_OK);
 }
 
-// The open dialog: the chosen path into mainSong's path, its folder (with the final separator)
-// into mainSong's folder. False when the user cancelled, or when the folder does not fit its
-// buffer: a cut folder would put the WAV files somewhere else.
-bool ChooseMidiFile() {
-    OPENFILENAMEA record = DialogRecord(mainSong.path.data(), static_cast<DWORD>(mainSong.path.size()), kMidiFilter,
-                                        startFolder.data(), OFN_FILEMUSTEXIST | OFN_LONGNAMES);
-    if (!GetOpenFileNameA(&record)) return false;
-    const std::string path = TextOf(mainSong.path);
-    const std::string folder = path.substr(0, record.nFileOffset);
+// The open dialog's chosen path; nothing when the user cancelled.
+std::optional<std::string> ChooseMidiFile() {
+    std::array<char, kPathSize> path{};
+    OPENFILENAMEA record = DialogRecord(path.data(), static_cast<DWORD>(path.size()), kMidiFilter, startFolder.data(),
+                                        OFN_FILEMUSTEXIST | OFN_LONGNAMES);
+    if (!GetOpenFileNameA(&record)) return std::nullopt;
+    return TextOf(path);
+}
+
+// The whole path and its folder (with the final separator), as the system splits them: a trail
+// byte 0x5C of a double-byte character is no separator. A relative path (a command line's) is
+// taken from the current folder. Told, and nothing, when it names no file or does not fit its
+// buffer in mainSong: a cut folder would put the WAV files somewhere else.
+std::optional<std::pair<std::string, std::string>> FullPathAndFolder(const std::string& given) {
+    std::array<char, kPathSize> full{};
+    char* name = nullptr;
+    const DWORD length = GetFullPathNameA(given.c_str(), static_cast<DWORD>(full.size()), full.data(), &name);
+    if (length >= full.size()) {
+        Tell(kPathTooLongFormat, given);
+        return std::nullopt;
+    }
+    // No path at all, or one that ends in a separator: nothing a song could be read from.
+    if (length == 0 || name == nullptr) {
+        Tell(kNotASongFormat, given);
+        return std::nullopt;
+    }
+    std::string path(full.data(), length);
+    std::string folder = path.substr(0, static_cast<std::size_t>(name - full.data()));
     if (folder.size() >= mainSong.folder.size()) {
         Tell(kFolderTooLongFormat, folder);
-        return false;
+        return std::nullopt;
     }
-    SetText(mainSong.folder, folder);
+    return std::pair{std::move(path), std::move(folder)};
+}
+
+// 録音 in the job stack window works while the open dialog is up, and its run loads its songs
+// into the track table the pages show: once its questions or its run have begun, the table is
+// theirs.
+bool RunTookTheSong() {
+    if (!LoadListLocked()) return false;
+    engine::ShowMessageBox(mainWindow, kRunStartedText, kNoticeCaption, MB_OK);
     return true;
 }
 
@@ -87,19 +120,24 @@ bool InFolder(const std::string& path, const std::string& folder) {
 }  // namespace
 
 void OpenSong() {
+    if (const std::optional<std::string> path = ChooseMidiFile()) OpenSongFile(*path);
+}
+
+bool OpenSongFile(const std::string& given) {
+    if (RunTookTheSong()) return false;
+    const auto chosen = FullPathAndFolder(given);
+    if (!chosen) return false;
+    const auto& [path, folder] = *chosen;
     const auto keptPath = mainSong.path;
     const auto keptFolder = mainSong.folder;
-    mainSong.path.fill('\0');
-    mainSong.folder.fill('\0');
-    auto restore = [&] {
-        mainSong.path = keptPath;
-        mainSong.folder = keptFolder;
-    };
-    if (!ChooseMidiFile()) return restore();
+    SetText(mainSong.path, path);
+    SetText(mainSong.folder, folder);
     if (!LoadSong(mainSong.path.data(), mainSong, tracks)) {
         // Told, so that the previous song, still shown, is not taken for the chosen one.
-        Tell(kNotASongFormat, TextOf(mainSong.path));
-        return restore();
+        Tell(kNotASongFormat, path);
+        mainSong.path = keptPath;
+        mainSong.folder = keptFolder;
+        return false;
     }
     mainSong.ResetConductor();
     mainSong.title.fill('\0');
@@ -111,10 +149,10 @@ void OpenSong() {
     trackPage = 0;
     tracks[0].selected = 1;
     RefreshTrackPage();
-    const std::string path = TextOf(mainSong.path);
-    SetWindowTextA(controls.songFileLabel, path.substr(TextOf(mainSong.folder).size()).c_str());
+    SetWindowTextA(controls.songFileLabel, path.substr(folder.size()).c_str());
     BuildBarLines(mainSong, tracks);
     BuildSongPicture();
+    return true;
 }
 
 void ChooseWavName() {

@@ -57,6 +57,7 @@ bool CreateTopLevelWindows(HINSTANCE hInstance, int showCommand) {
     mainWindow = main;
     jobStackWindow = CreateTopLevel(hInstance, WS_EX_TOOLWINDOW, kListClass, kListTitle, 406, 307);
     engine::InstallJobRowHooks();
+    UpdateDropAcceptance();
     ShowWindow(main, showCommand);
     UpdateWindow(main);
     return main != nullptr;

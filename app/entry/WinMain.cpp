@@ -1,22 +1,15 @@
-// The program's entry point: start up, run the message loop until the main window is gone.
+// The program's entry point: start up, do what the command line asks, run the message loop until
+// the main window is gone.
 #include <windows.h>
 
 #include "app/CommandLineRun.h"
-#include "app/ResumeRun.h"
 #include "app/Startup.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-    if (!solvena::app::CreateTopLevelWindows(instance, showCommand)) return 0;
-    // (temporary until the command line parser lands)
-    if (__argc >= 3 && lstrcmpiA(__argv[1], "/run") == 0) {
-        solvena::app::StartRequest request;
-        request.kind = solvena::app::StartRequestKind::runList;
-        request.path = __argv[2];
-        request.overwrite = __argc >= 4 && lstrcmpiA(__argv[3], "/overwrite") == 0;
-        solvena::app::RunJobListFromCommandLine(request);
-    } else {
-        solvena::app::OfferUnfinishedRun();
-    }
-    solvena::app::RunMessageLoop();
-    return solvena::app::ProgramExitCode();
+    using namespace solvena;
+    if (!app::CreateTopLevelWindows(instance, showCommand)) return 0;
+    // The system's wide command line, not lpCmdLine: split first, then turned into the code page.
+    app::ActOnStartRequest(ParseCommandLine(app::ArgumentsOf(GetCommandLineW())));
+    app::RunMessageLoop();
+    return app::ProgramExitCode();
 }

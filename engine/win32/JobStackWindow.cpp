@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/DeviceSeam.h"
+#include "engine/win32/DroppedFiles.h"
 #include "engine/win32/MainWindowLink.h"
 #include "engine/win32/PaintNothing.h"
 #include "engine/win32/Prompts.h"
@@ -202,6 +203,13 @@ bool OnCommand(HWND window, int id) {
     }
 }
 
+// The main window loads the lists: 読込's questions and its refusals during a run are its own.
+LRESULT OnDropFiles(HDROP drop) {
+    const std::vector<std::string> files = TakeDroppedFiles(drop);
+    if (CurrentMainWindowLink().loadDroppedJobLists != nullptr) CurrentMainWindowLink().loadDroppedJobLists(files);
+    return 0;
+}
+
 // ---- the job table's row hooks ----
 
 void InsertRowHook() { SendMessageA(jobStackWindow, WM_COMMAND, kInsertRowId, 0); }
@@ -222,6 +230,7 @@ LRESULT CALLBACK ListWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         case WM_COMMAND:
             if (OnCommand(window, LOWORD(wParam))) return 0;
             break;
+        case WM_DROPFILES: return OnDropFiles(reinterpret_cast<HDROP>(wParam));
         case WM_TIMER: OnRunTimer(window, run, static_cast<UINT_PTR>(wParam)); return 0;
         case devices::kMmMomPositionCb: OnStreamPositionMessage(window, run, lParam); return 0;
         case devices::kMmMomDone: OnStreamDoneMessage(window, run); return 0;

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 namespace solvena::engine {
 
 struct MainWindowLink {
@@ -24,6 +27,8 @@ struct MainWindowLink {
     void (*holdLoadList)(bool held) = nullptr;
     // The run has finished: its report has been shown.
     void (*runFinished)() = nullptr;
+    // Files dropped on the job stack window: loaded as 読込 loads a job list, with its questions.
+    void (*loadDroppedJobLists)(const std::vector<std::string>& paths) = nullptr;
 };
 
 // A missing hook is simply not called.

@@ -86,24 +86,28 @@ bool ProgramRun::Start(const std::string& name, const ProgramSetup& setup, const
 
     // The working folder is the parent: the program must find its files beside itself, not here.
     exe_ = exe;
-    return Launch(exe, options.runsFolder, error);
+    arguments_ = setup.arguments;
+    return Launch(exe, options.runsFolder, setup.arguments, error);
 }
 
 bool ProgramRun::Restart(std::string* error) {
     Stop();
-    return Launch(exe_, CurrentOptions().runsFolder, error);
+    return Launch(exe_, CurrentOptions().runsFolder, arguments_, error);
 }
 
 bool ProgramRun::StartInPlace(const std::string& exe, const std::string& workingFolder, std::string* error) {
     folder_ = exe.substr(0, exe.find_last_of('\\'));
-    return Launch(exe, workingFolder, error);
+    return Launch(exe, workingFolder, {}, error);
 }
 
-bool ProgramRun::Launch(const std::string& exe, const std::string& workingFolder, std::string* error) {
+bool ProgramRun::Launch(const std::string& exe, const std::string& workingFolder,
+                        const std::vector<std::string>& arguments, std::string* error) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    std::vector<char> commandLine(exe.size() + 3, '\0');
-    std::snprintf(commandLine.data(), commandLine.size(), "\"%s\"", exe.c_str());
+    std::string line = "\"" + exe + "\"";
+    for (const std::string& argument : arguments) line += " \"" + argument + "\"";
+    std::vector<char> commandLine(line.begin(), line.end());
+    commandLine.push_back('\0');
     if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         workingFolder.c_str(), &startup, &info_)) {
         info_ = {};

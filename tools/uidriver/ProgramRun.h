@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace uidriver {
 
@@ -17,6 +18,8 @@ struct ProgramSetup {
     // The copy's application manifest replaced by one that asks for nothing: no visual styles,
     // the system's code page.
     bool withoutManifest = false;
+    // The command line after the program's name, each argument quoted (none may end in "\").
+    std::vector<std::string> arguments{};
 };
 
 class ProgramRun {
@@ -49,7 +52,8 @@ public:
     bool CloseMainWindow(DWORD timeoutMs, DWORD* exitCode);
 
 private:
-    bool Launch(const std::string& exe, const std::string& workingFolder, std::string* error);
+    bool Launch(const std::string& exe, const std::string& workingFolder, const std::vector<std::string>& arguments,
+                std::string* error);
     void Stop();
 
     PROCESS_INFORMATION info_{};
@@ -57,6 +61,7 @@ private:
     HWND jobStack_ = nullptr;
     std::string folder_;
     std::string exe_;
+    std::vector<std::string> arguments_;
 };
 
 }  // namespace uidriver
