@@ -32,7 +32,7 @@ TEST(CommandLine, EachFormItsRequestAndEveryOtherRefusedNamingWhatWasNotUndersto
         {{"/x", "a.mid"}, refused, "", false, false, "「/x」"},
         {{"/runs", "a.list"}, refused, "", false, false, "「/runs」"},
         {{"a.mid", ""}, refused, "", false, false, "「」"},
-        {{"/run", "a.list", "b.list"}, refused, "", false, true, "「b.list」"},
+        {{"/run", "a.list", "b.list"}, refused, "a.list", false, true, "「b.list」"},  // reported beside a.list
         {{"/run"}, refused, "", false, true, "/run"},
         {{"/overwrite", "a.mid"}, refused, "", false, false, "/overwrite"},
     };

@@ -55,7 +55,12 @@ StartRequest ParseCommandLine(const std::vector<std::string>& args) {
             offender = &arg;
         }
     }
-    if (offender != nullptr) return Refused(kNotUnderstoodHead + *offender + kNotUnderstoodTail, run);
+    if (offender != nullptr) {
+        StartRequest refused = Refused(kNotUnderstoodHead + *offender + kNotUnderstoodTail, run);
+        // A refused /run still reports beside its list.
+        if (run && path) refused.path = *path;
+        return refused;
+    }
     if (run && !path) return Refused(kNoListText, true);
     if (!run && overwrite) return Refused(kOverwriteAloneText, false);
 

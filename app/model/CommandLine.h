@@ -13,7 +13,7 @@ enum class StartRequestKind { none, openSong, runList, refused };
 
 struct StartRequest {
     StartRequestKind kind = StartRequestKind::none;
-    std::string path;        // the song, or the job list to record
+    std::string path;        // the song, or the job list to record (a refused /run's too)
     bool overwrite = false;  // /overwrite: existing WAV files are recorded over
     // /run was asked for, even when the rest was refused: such a request answers with its exit
     // code and its report, never with a box, since nobody may be there to close one.

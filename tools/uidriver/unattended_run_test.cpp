@@ -144,12 +144,17 @@ TEST_F(UnattendedRun, AListRecordedFromTheCommandLineShowsNoBoxAndReportsBesideI
     }
     EXPECT_EQ(NumberOf(Check("info", {PathOf("b.wav")}), "wave_ok"), 1) << "overwritten at last";
 
-    std::vector<std::string> boxes;
-    std::string missing = "/run ";
-    missing.append(Quoted(PathOf("missing.list")));
-    EXPECT_EQ(RunToItsEnd(missing, &boxes, 30000), std::optional<DWORD>(2));
-    EXPECT_TRUE(boxes.empty());
-    EXPECT_NE(Bytes("missing.list.log"), "") << "the reason is in the report";
+    // A list that cannot be read, and one given with a switch not understood: nothing recorded,
+    // the reason beside the list, and still no box.
+    for (const char* after : {"", " /bogus"}) {
+        std::vector<std::string> boxes;
+        std::string arguments = "/run ";
+        arguments.append(Quoted(PathOf("missing.list"))).append(after);
+        EXPECT_EQ(RunToItsEnd(arguments, &boxes, 30000), std::optional<DWORD>(2)) << after;
+        EXPECT_TRUE(boxes.empty()) << after;
+        EXPECT_NE(Bytes("missing.list.log"), "") << "the reason is in the report";
+        DeleteFileA(PathOf("missing.list.log").c_str());
+    }
 }
 
 }  // namespace
