@@ -14,6 +14,7 @@
 #include "engine/RunTexts.h"
 #include "engine/win32/CaptureClock.h"
 #include "engine/win32/CaptureStart.h"
+#include "engine/win32/SystemRequests.h"
 
 namespace solvena::engine {
 
@@ -39,6 +40,8 @@ struct RunState {
     // The delays measured for pairs of devices, read when the run starts.
     std::vector<PairDelay> pairDelays;
     std::vector<DeviceClockRate> deviceRates;
+    // Held from the run's start to its end: the computer awake, the fine timer, the taskbar button.
+    RunSystemRequests systemRequests;
 
     // The current job: from the stream's start to its start tick (song time), the pair's delay (its
     // file starts that much later, so its tail runs that much longer), and whether its music has
