@@ -18,6 +18,8 @@ namespace {
 // No page has this number, so applying its membership hides every page's controls.
 constexpr int kNoPage = -1;
 
+HWND MainWindow() { return mainWindow; }
+
 void SetProgressText(const char* text) { SetWindowTextA(controls.progressLabel, text); }
 
 void SetCancelText(const char* text) { SetWindowTextA(controls.cancelButton, text); }
@@ -75,6 +77,7 @@ void InstallMainWindowLink() {
     engine::MainWindowLink link;
     link.buttonFont = smallFont;
     link.startFolder = startFolder.data();
+    link.mainWindow = MainWindow;
     link.enterRunMode = EnterRunMode;
     link.setProgressText = SetProgressText;
     link.setCancelText = SetCancelText;

@@ -203,7 +203,8 @@ std::string ReportLines(const RecordedJob& job) {
 
 // The capture's clock differed enough from the system's to be worth a word.
 bool ClockCorrected(const RecordedJob& job) {
-    return job.clock.measured && !job.clock.lockLost && std::abs(job.clock.ppm) > kReportedClockPpm;
+    return job.clock.measured && !job.clock.lockLost &&
+           std::abs(job.clock.ppm) - 2 * job.clock.ppmError > kReportedClockPpm;
 }
 
 std::string ClockLine(const RecordedJob& job) {

@@ -108,9 +108,11 @@ struct ClockReport {
     double seconds = 0;     // the file's length
     bool lockLost = false;  // the music could not be kept on the capture's clock
     double largestErrorMs = 0;
+    double ppmError = 0;    // the rate's standard error
 };
 
-// Smaller differences are within what a capture's crystal is made to and go unmentioned.
+// Smaller differences are within what a capture's crystal is made to and go unmentioned, as do
+// those a short job could not tell from its looks' own scatter (two standard errors).
 inline constexpr double kReportedClockPpm = 20;
 
 struct RecordedJob {

@@ -158,11 +158,14 @@ TEST(RunTexts, ReportNamesTheClocksItCorrected) {
     fast.clock = {true, 152.3, 180, false, 0};
     RecordedJob steady = Recorded(1, "C:\\steady.wav", {-12.0, 0, 10});
     steady.clock = {true, -15, 180, false, 0};
+    // 35 ppm, but known only to 10: a short job's looks cannot tell it from no difference.
+    RecordedJob unsure = Recorded(1, "C:\\unsure.wav", {-12.0, 0, 10});
+    unsure.clock = {true, 35, 20, false, 0, 10};
     RecordedJob loud = Recorded(2, "C:\\loud.wav", {0.0, 3, 10});
     loud.clock = {true, -80, 60, false, 0};
 
     EXPECT_FALSE(NeedsCheck(fast));
-    EXPECT_EQ(RunReportText({steady}, 3), "");
+    EXPECT_EQ(RunReportText({steady, unsure}, 3), "");
     const std::string report = RunReportText({fast, steady, loud}, 3);
     const std::size_t redo = report.find("ジョブ 3/3: C:\\loud.wav\n  音が割れています");
     const std::size_t corrected = report.find("次のWAVファイルは、録音デバイスのクロックのずれに演奏を合わせて録音しました。");

@@ -112,6 +112,7 @@ ClockReport EndCaptureClock(CaptureClock& clock) {
     ClockReport report;
     report.measured = clock.follower.PpmError() < kTrustedPpmError;
     report.ppm = clock.follower.Ppm();
+    report.ppmError = clock.follower.PpmError();
     report.lockLost = clock.lost;
     report.largestErrorMs = clock.largestErrorMs;
     return report;

@@ -12,6 +12,8 @@ namespace solvena::engine {
 struct MainWindowLink {
     HFONT buttonFont = nullptr;         // the job stack window's three buttons
     const char* startFolder = nullptr;  // where the save dialog opens
+    // The window whose taskbar button shows a run's progress.
+    HWND (*mainWindow)() = nullptr;
     // Run mode: the pages give way to the progress text and the cancel button.
     void (*enterRunMode)() = nullptr;
     void (*setProgressText)(const char* text) = nullptr;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "engine/BroadcastWave.h"
@@ -80,6 +81,17 @@ PreRunHost SystemHost(const RunState& run) {
 
 // ---- the job's clock and levels ----
 
+// The taskbar button: the switched-on jobs before the current one and how far it is, of all the
+// switched-on jobs.
+void ShowRunProgress(const RunState& run, int permille) {
+    const std::span<const RecordingJob> stacked = StackedJobs();
+    const auto on = [](const RecordingJob& job) { return job.enabled == 1; };
+    const std::size_t current = std::min(static_cast<std::size_t>(std::max(run.currentJob, 0)), stacked.size());
+    const auto done = static_cast<unsigned long long>(std::count_if(stacked.begin(), stacked.begin() + current, on));
+    const auto total = static_cast<unsigned long long>(std::count_if(stacked.begin(), stacked.end(), on));
+    run.systemRequests.ShowProgress(done * 1000 + static_cast<unsigned long long>(permille), total * 1000);
+}
+
 std::uint64_t ElapsedMs(const RunState& run) {
     const ULONGLONG until = run.clockRunning ? GetTickCount64() : run.clockStoppedMs;
     return until > run.clockStartMs ? until - run.clockStartMs : 0;
@@ -87,10 +99,11 @@ std::uint64_t ElapsedMs(const RunState& run) {
 
 void ShowJobClock(const RunState& run) {
     if (Link().setJobLevel != nullptr) Link().setJobLevel(InputLevelText(WavLevels()).c_str());
-    if (Link().setJobProgress == nullptr) return;
     const std::uint64_t elapsed = ElapsedMs(run);
-    Link().setJobProgress(RunTimeText(elapsed / 1000, run.expectedMs / 1000).c_str(),
-                          JobProgressPermille(elapsed, run.expectedMs));
+    const int permille = JobProgressPermille(elapsed, run.expectedMs);
+    ShowRunProgress(run, permille);
+    if (Link().setJobProgress == nullptr) return;
+    Link().setJobProgress(RunTimeText(elapsed / 1000, run.expectedMs / 1000).c_str(), permille);
 }
 
 void StartJobClock(RunState& run, HWND window) {
@@ -184,6 +197,8 @@ void Finish(RunState& run) {
     run.journal.End();
     SetProgress(kRunFinishedText);
     if (Link().setCancelText != nullptr) Link().setCancelText(kCloseText);
+    // Given back before the report, whose box may wait for hours.
+    run.systemRequests.End(true);
     if (run.reportShown) return;
     run.reportShown = true;
     const std::string report = RunReportText(run.recordedJobs, jobCount);
@@ -265,6 +280,7 @@ JobStart StartJob(RunState& run, HWND window) {
         return JobStart::skipped;
     }
     SetProgress(ProgressText(run.currentJob, jobCount));
+    ShowRunProgress(run, 0);
     if (!run.runModeEntered) {
         run.runModeEntered = true;
         if (Link().enterRunMode != nullptr) Link().enterRunMode();
@@ -451,6 +467,7 @@ void OnRecordCommand(HWND window, RunState& run) {
     }
     run.runStarted = true;
     if (!run.unattended && Link().startFolder != nullptr) run.journal.Begin(Link().startFolder, SwitchedOnPositions());
+    run.systemRequests.Begin(Link().mainWindow != nullptr ? Link().mainWindow() : nullptr);
     run.pairDelays =
         Link().startFolder != nullptr ? ReadPairDelays(DelaysPath(Link().startFolder)) : std::vector<PairDelay>{};
     EnableWindow(GetDlgItem(window, kRecordCommand), FALSE);
@@ -528,6 +545,7 @@ void StopRunOnExit() {
     }
     EndPlayback();
     StopCapture();
+    JobStackRun().systemRequests.End(false);
 }
 
 void KeepRunJournalForSessionEnd() { JobStackRun().journal.Leave(); }

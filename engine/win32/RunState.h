@@ -15,6 +15,7 @@
 #include "engine/win32/CaptureClock.h"
 #include "engine/win32/CaptureStart.h"
 #include "engine/win32/RunJournalFile.h"
+#include "engine/win32/SystemRequests.h"
 
 namespace solvena::engine {
 
@@ -46,6 +47,8 @@ struct RunState {
     // takes `overwriteExisting`, every other one its Yes), and it keeps no journal.
     bool unattended = false;
     bool overwriteExisting = false;
+    // Held from the run's start to its end: the computer awake, the fine timer, the taskbar button.
+    RunSystemRequests systemRequests;
 
     // The current job: from the stream's start to its start tick (song time), the pair's delay (its
     // file starts that much later, so its tail runs that much longer), and whether its music has
