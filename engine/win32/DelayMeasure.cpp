@@ -15,6 +15,7 @@
 #include "engine/win32/JobStackWindow.h"
 #include "engine/win32/Playback.h"
 #include "engine/win32/Prompts.h"
+#include "engine/win32/ReplaceFile.h"
 #include "jobs/RecordingJob.h"
 #include "song/EventPrimitives.h"
 #include "song/SongLoader.h"
@@ -294,20 +295,7 @@ bool KeepPairDelay(const std::string& path, std::uint32_t midiOut, std::uint32_t
     // A file that is there but cannot be read is not replaced by one line.
     const std::optional<std::string> text = ReadDelaysText(path);
     if (!text) return false;
-    const std::string written = WithPairDelay(*text, delay);
-    // Written beside it and then put in its place: a full disk or a crash keeps the old file.
-    const std::string next = path + ".new";
-    HANDLE file = CreateFileA(next.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD put = 0;
-    const bool wrote = WriteFile(file, written.data(), static_cast<DWORD>(written.size()), &put, nullptr) &&
-                       put == written.size() && FlushFileBuffers(file);
-    CloseHandle(file);
-    if (!wrote || !MoveFileExA(next.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(next.c_str());
-        return false;
-    }
-    return true;
+    return ReplaceFileWith(path, WithPairDelay(*text, delay));
 }
 
 }  // namespace solvena::engine

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/PairDelays.h"
+#include "engine/win32/ReplaceFile.h"
 
 namespace solvena::engine {
 
@@ -86,22 +87,7 @@ void RunJournalFile::Leave() {
     lock_ = INVALID_HANDLE_VALUE;
 }
 
-bool RunJournalFile::Write() const {
-    const std::string text = WriteRunJournal(run_, finished_, stack_);
-    // Written beside it and then put in its place: a full disk or a crash keeps the last one.
-    const std::string next = path_ + ".new";
-    const HANDLE file = CreateFileA(next.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD put = 0;
-    const bool wrote = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &put, nullptr) &&
-                       put == text.size() && FlushFileBuffers(file);
-    CloseHandle(file);
-    if (!wrote || !MoveFileExA(next.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(next.c_str());
-        return false;
-    }
-    return true;
-}
+bool RunJournalFile::Write() const { return ReplaceFileWith(path_, WriteRunJournal(run_, finished_, stack_)); }
 
 std::optional<RunJournal> FindUnfinishedRun(const std::string& startFolder) {
     const std::string path = RunJournalPath(startFolder);
