@@ -21,7 +21,7 @@ SHIPPED = {"solvena.exe", "instruments.ini", "readme.txt"}
 # What every Windows has: the system's own DLLs and its C runtime. Anything else (the mingw
 # runtime above all) would have to be shipped, and is not.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "comdlg32.dll", "shell32.dll",
-               "winmm.dll", "msvcrt.dll", "uxtheme.dll"}
+               "winmm.dll", "msvcrt.dll", "uxtheme.dll", "ole32.dll"}
 # supportedOS: Windows 7, 8, 8.1, and 10 and 11 (one id).
 WINDOWS_7_TO_11 = {"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
                    "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}
