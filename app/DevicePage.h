@@ -4,11 +4,11 @@
 
 namespace solvena::app {
 
-// Creation step 12: probe device 0 for the rate and depth lists, then list the WAVE IN and
-// MIDI OUT devices as "N: name".
+// While the main window is built: probe device 0 for the rate and depth lists, then list the
+// WAVE IN and MIDI OUT devices as "N: name".
 void FillDeviceLists();
-// Creation step 14: the initial selections (WAVE IN, MIDI OUT from the settings; 44100 Hz,
-// 16 bit, STEREO).
+// Once the lists are filled: the initial selections (WAVE IN, MIDI OUT from the settings;
+// 44100 Hz, 16 bit, STEREO).
 void SelectInitialDeviceEntries();
 // Command 18 with CBN_CLOSEUP: the selection becomes the probe device; rates and depths are
 // probed again and reselected.

@@ -3,7 +3,7 @@
 
 namespace solvena::app {
 
-// Start-up step 3: small, normal, then label font.
+// Made at start-up once the settings are read: small, normal, then label font.
 void CreateFonts();
 // The main window's destruction deletes them.
 void DeleteFonts();

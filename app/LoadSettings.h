@@ -1,4 +1,4 @@
-// Start-up step 2: fills the settings (app/Settings.h) from the executable's folder, general.ini
+// First at start-up, after the instance: fills the settings (app/Settings.h) from the executable's folder, general.ini
 // and the devices' names.
 #pragma once
 

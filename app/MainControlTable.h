@@ -39,7 +39,7 @@ HFONT FontFor(FontRole role);
 // Creation steps 1 to 14 of the main window; the window procedure then returns 0.
 void BuildMainWindow(HWND window, HINSTANCE instance);
 
-// Destruction step 3 without the fonts: markerBrush and the four bitmaps.
+// What the main window's end releases besides the fonts: markerBrush and the four bitmaps.
 void ReleaseMainWindowGdi();
 
 }  // namespace solvena::app

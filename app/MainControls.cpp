@@ -50,14 +50,15 @@ ControlRow ModeButton(int k, const char* caption) {
             kTrackPage, &controls.modeButtons[static_cast<std::size_t>(k)]};
 }
 
-// Creation step 4 (the brush follows the two rows).
+// The frame every page shares: the tab control and the page frame (the brush follows the rows).
 const ControlRow kFrameRows[] = {
     {WC_TABCONTROLA, nullptr, nullptr, kShown, 3, 2, 494, 28, kUnhandledId, kSmall, kEveryPage, &controls.tabControl},
     {"BUTTON", "", nullptr, kShown | WS_DISABLED | BS_PUSHBUTTON, 3, 32, 494, 350, kUnhandledId, kNone, kEveryPage,
      &controls.pageFrame},
 };
 
-// Creation step 5.
+// The トラック page: the track toggles with their info labels, the page and open buttons, and
+// the song's file and title.
 const ControlRow kTrackPageRows[] = {
     TrackToggle(0), TrackInfoLabel(0), TrackToggle(1), TrackInfoLabel(1),
     TrackToggle(2), TrackInfoLabel(2), TrackToggle(3), TrackInfoLabel(3),
@@ -77,7 +78,7 @@ const ControlRow kTrackPageRows[] = {
      &controls.songTitleLabel},
 };
 
-// Creation step 6.
+// The 録音位置 page: the start and end bars and the reverb time.
 const ControlRow kRecordingPageRows[] = {
     {"STATIC", "録音開始小節", nullptr, kHidden | WS_DISABLED, 50, 280, 140, 12, kUnhandledId, kNormal, kRecordingPage,
      &controls.startBarLabel},
@@ -93,7 +94,7 @@ const ControlRow kRecordingPageRows[] = {
      &controls.reverbLabel},
 };
 
-// Creation step 7.
+// The row under every page: the WAV name, スタック, トラック別, 読込 and リスト.
 const ControlRow kBottomRows[] = {
     {"BUTTON", "bz", nullptr, kShown | WS_DISABLED, 336, 390, 25, 20, kWavNameId, kSmall, kBottomRow,
      &controls.wavNameButton},
@@ -108,7 +109,7 @@ const ControlRow kBottomRows[] = {
      &controls.stemsButton},
 };
 
-// Creation step 8.
+// The デバイス設定 page: the devices, the format, and the check and control panel buttons.
 const ControlRow kDevicePageRows[] = {
     {"STATIC", "オーディオ･デバイス", nullptr, kHidden, 40, 50, 125, 18, kUnhandledId, kNormal, kDevicePage,
      &controls.deviceHeading},
@@ -138,7 +139,7 @@ const ControlRow kDevicePageRows[] = {
      &controls.controlPanelButton},
 };
 
-// Creation step 9: the run mode's controls, then the version page (the logo gets its picture
+// Last, the run mode's controls, then the version page (the logo gets its picture
 // before the text is created).
 const ControlRow kRunModeRows[] = {
     {"BUTTON", "", nullptr, kHidden | WS_DISABLED | BS_PUSHBUTTON, 3, 32, 494, 350, kUnhandledId, kNone, kRunMode,

@@ -36,7 +36,7 @@ std::string InstrumentNameOf(const TrackInfo& track) {
 
 void Enable(HWND control, bool enabled) { EnableWindow(control, enabled ? TRUE : FALSE); }
 
-// Step 5 of a refresh: everything a loaded song makes usable.
+// Last in a refresh: everything a loaded song makes usable.
 void EnableSongControls() {
     for (HWND control : {controls.startBarLabel, controls.startBarEdit, controls.endBarLabel, controls.endBarEdit,
                          controls.reverbLabel, controls.reverbEdit, controls.wavNameButton, controls.stackButton,
