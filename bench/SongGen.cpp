@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "song/EventPrimitives.h"
+
 namespace solvena::bench {
 
 namespace {
@@ -28,14 +30,8 @@ public:
 
     void Delta(std::uint32_t ticks) {
         tick_ += ticks;
-        std::uint8_t groups[5];
-        int count = 0;
-        do {
-            groups[count++] = static_cast<std::uint8_t>(ticks & 0x7F);
-            ticks >>= 7;
-        } while (ticks != 0);
-        while (count > 1) data_.push_back(static_cast<std::uint8_t>(groups[--count] | 0x80));
-        data_.push_back(groups[0]);
+        std::uint8_t bytes[5];
+        data_.insert(data_.end(), bytes, bytes + WriteVarLen(ticks, bytes));
     }
 
     // Channel messages repeat their status only when it changes (running status).

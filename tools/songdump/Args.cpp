@@ -79,19 +79,19 @@ std::optional<int> ParseSongdumpArgs(int argc, const char* const* argv, Songdump
     CLI::Option* startBar = app.add_option("--start-bar", args.startBar, "the range in bars")->transform(Decimal(true));
     CLI::Option* endBar = app.add_option("--end-bar", args.endBar)->transform(Decimal(true));
     CLI::Option* startTick =
-        app.add_option("--start-tick", args.startTick, "the range in ticks")->transform(Decimal(false));
-    CLI::Option* endTick = app.add_option("--end-tick", args.endTick)->transform(Decimal(false));
-    app.add_option("--reverb", args.reverbSeconds, "reverb tail in seconds")
+        app.add_option("--start-tick", args.job.startTick, "the range in ticks")->transform(Decimal(false));
+    CLI::Option* endTick = app.add_option("--end-tick", args.job.endTick)->transform(Decimal(false));
+    app.add_option("--reverb", args.job.reverbSeconds, "reverb tail in seconds")
         ->transform(Decimal(true))
         ->check(CLI::Range(0, INT32_MAX));
     // The only formats the device page can produce.
-    app.add_option("--rate", args.sampleRate, "sample rate in Hz")
+    app.add_option("--rate", args.job.sampleRate, "sample rate in Hz")
         ->transform(Decimal(true))
         ->check(CLI::IsMember({8000, 11025, 22050, 44100, 96000, 192000}));
-    app.add_option("--bits", args.bitsPerSample, "bits per sample")
+    app.add_option("--bits", args.job.bitsPerSample, "bits per sample")
         ->transform(Decimal(true))
         ->check(CLI::IsMember({8, 16, 24, 32}));
-    app.add_option("--channels", args.channels, "1 or 2")->transform(Decimal(true))->check(CLI::Range(1, 2));
+    app.add_option("--channels", args.job.channels, "1 or 2")->transform(Decimal(true))->check(CLI::Range(1, 2));
     startBar->needs(endBar)->excludes(startTick)->excludes(endTick);
     endBar->needs(startBar)->excludes(startTick)->excludes(endTick);
     startTick->needs(endTick);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/songdump/JobRequest.h"
+
 namespace solvena {
 
 enum class RangeKind { kNone, kBars, kTicks };
@@ -20,12 +22,7 @@ struct SongdumpArgs {
     RangeKind range = RangeKind::kNone;
     std::int32_t startBar = 0;
     std::int32_t endBar = 0;
-    std::uint32_t startTick = 0;
-    std::uint32_t endTick = 0;
-    std::int32_t reverbSeconds = 0;
-    std::int32_t sampleRate = 44100;
-    std::int32_t bitsPerSample = 16;
-    std::int32_t channels = 2;
+    JobRequest job;  // its ticks are set only for a range in ticks
 };
 
 // Reads the command line into args. Returns the exit status when the run ends here: 0 after

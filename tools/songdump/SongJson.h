@@ -5,19 +5,10 @@
 #include <span>
 
 #include "song/Song.h"
+#include "tools/songdump/JobRequest.h"
 #include "tools/songdump/Json.h"
 
 namespace solvena {
-
-// What stacking would put into a job, as far as songdump reports it.
-struct JobRequest {
-    std::uint32_t startTick = 0;
-    std::uint32_t endTick = 0;
-    std::int32_t reverbSeconds = 0;
-    std::int32_t sampleRate = 44100;
-    std::int32_t bitsPerSample = 16;
-    std::int32_t channels = 2;
-};
 
 // Adds the song's members (header values, title, tracks, conductor, end bar) to the object.
 void AddSongMembers(Json& json, const Song& song, const TrackTable& tracks);

@@ -64,18 +64,11 @@ int Run(int argc, const char* const* argv) {
     Json json = {{"loaded", true}};
     AddSongMembers(json, song, tracks);
     if (args.range != RangeKind::kNone) {
-        JobRequest job;
+        JobRequest job = args.job;
         if (args.range == RangeKind::kBars) {
             job.startTick = BarToTick(args.startBar, song);
             job.endTick = BarToTick(args.endBar, song);
-        } else {
-            job.startTick = args.startTick;
-            job.endTick = args.endTick;
         }
-        job.reverbSeconds = args.reverbSeconds;
-        job.sampleRate = args.sampleRate;
-        job.bitsPerSample = args.bitsPerSample;
-        job.channels = args.channels;
         json["job"] = JobJson(job, song, tracks, selected);
     }
     Print(json);
