@@ -4,24 +4,6 @@
 
 namespace solvena::devices {
 
-namespace {
-
-// Runs `call` on the open stream under the studio lock: invalid handle, then the injected
-// failure, then the call itself.
-template <typename Call>
-MmResult OnStream(MidiStreamHandle handle, std::string_view callName, Call call) {
-    Studio& studio = TheStudio();
-    std::lock_guard<std::mutex> lock(studio.mutex);
-    OpenStream* open = studio.FindStream(handle);
-    if (!open) return kMmInvalidHandle;
-    if (const MmResult injected = CountedInjectedResult(open->failures, callName); injected != kMmNoError) {
-        return injected;
-    }
-    return call(studio, *open);
-}
-
-}  // namespace
-
 MmResult MidiStreamOpen(MidiStreamHandle* stream, std::uint32_t* device, WindowHandle window) {
     if (!device) return kMmInvalidParam;
     std::optional<LoopbackMidiOut> description = LoopbackMidiOutDevice(*device);
@@ -49,11 +31,12 @@ MmResult MidiStreamOpen(MidiStreamHandle* stream, std::uint32_t* device, WindowH
 }
 
 MmResult MidiStreamSetTimeDivision(MidiStreamHandle stream, std::uint32_t division) {
-    return OnStream(stream, "property", [division](Studio&, OpenStream& open) { return open.stream.SetDivision(division); });
+    return OnOpenDevice(&Studio::streams, stream, "property",
+                        [division](Studio&, OpenStream& open) { return open.stream.SetDivision(division); });
 }
 
 MmResult MidiStreamSetTempo(MidiStreamHandle stream, std::uint32_t microsPerQuarter) {
-    return OnStream(stream, "property", [microsPerQuarter](Studio& studio, OpenStream& open) {
+    return OnOpenDevice(&Studio::streams, stream, "property", [microsPerQuarter](Studio& studio, OpenStream& open) {
         // Read under the lock: every record the device thread has played is then before it.
         return open.stream.SetTempo(microsPerQuarter, StudioNow(), studio.synth);
     });
@@ -63,7 +46,7 @@ MmResult MidiStreamRestart(MidiStreamHandle stream) {
     Studio& studio = TheStudio();
     const double now = StudioNow();
     studio.renderFence.store(now);
-    const MmResult result = OnStream(stream, "restart", [now](Studio& s, OpenStream& open) {
+    const MmResult result = OnOpenDevice(&Studio::streams, stream, "restart", [now](Studio& s, OpenStream& open) {
         open.stream.Restart(now, s.synth);
         return kMmNoError;
     });
@@ -74,28 +57,30 @@ MmResult MidiStreamRestart(MidiStreamHandle stream) {
 MmResult MidiStreamPositionMs(MidiStreamHandle stream, std::uint32_t* ms) {
     if (!ms) return kMmInvalidParam;
     const double now = StudioNow();
-    return OnStream(stream, "position", [ms, now](Studio&, OpenStream& open) {
+    return OnOpenDevice(&Studio::streams, stream, "position", [ms, now](Studio&, OpenStream& open) {
         *ms = open.stream.PositionMs(now);
         return kMmNoError;
     });
 }
 
 MmResult MidiStreamPrepare(MidiStreamHandle stream, MidiHeader* header) {
-    return OnStream(stream, "prepare", [header](Studio&, OpenStream&) { return VirtualStream::Prepare(header); });
+    return OnOpenDevice(&Studio::streams, stream, "prepare",
+                        [header](Studio&, OpenStream&) { return VirtualStream::Prepare(header); });
 }
 
 MmResult MidiStreamOut(MidiStreamHandle stream, MidiHeader* header) {
-    return OnStream(stream, "out", [header](Studio& studio, OpenStream& open) {
+    return OnOpenDevice(&Studio::streams, stream, "out", [header](Studio& studio, OpenStream& open) {
         return open.stream.Out(header, StudioNow(), studio.synth);
     });
 }
 
 MmResult MidiStreamUnprepare(MidiStreamHandle stream, MidiHeader* header) {
-    return OnStream(stream, "unprepare", [header](Studio&, OpenStream&) { return VirtualStream::Unprepare(header); });
+    return OnOpenDevice(&Studio::streams, stream, "unprepare",
+                        [header](Studio&, OpenStream&) { return VirtualStream::Unprepare(header); });
 }
 
 MmResult MidiStreamClose(MidiStreamHandle stream) {
-    return OnStream(stream, "close", [stream](Studio& studio, OpenStream& open) {
+    return OnOpenDevice(&Studio::streams, stream, "close", [stream](Studio& studio, OpenStream& open) {
         open.stream.Close(StudioNow(), studio.synth);
         studio.streams.erase(reinterpret_cast<std::uintptr_t>(stream));
         return kMmNoError;

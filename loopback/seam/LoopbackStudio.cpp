@@ -86,16 +86,6 @@ Studio& TheStudio() {
     return *studio;
 }
 
-OpenStream* Studio::FindStream(void* handle) {
-    const auto it = streams.find(reinterpret_cast<std::uintptr_t>(handle));
-    return it == streams.end() ? nullptr : it->second.get();
-}
-
-OpenCapture* Studio::FindCapture(void* handle) {
-    const auto it = captures.find(reinterpret_cast<std::uintptr_t>(handle));
-    return it == captures.end() ? nullptr : it->second.get();
-}
-
 void Studio::EnsureThread() {
     if (threadRunning || stopping) return;
     // Constructed before the first thread, so it is destroyed (and stops the thread) at exit.

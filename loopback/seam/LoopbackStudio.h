@@ -79,8 +79,6 @@ struct Studio {
     bool stopping = false;  // set at process exit: no device thread from then on
 
     std::uintptr_t NewHandle() { return lastHandle += 0x10; }
-    OpenStream* FindStream(void* handle);
-    OpenCapture* FindCapture(void* handle);
     // Starts the device thread unless it runs; the caller holds the lock.
     void EnsureThread();
     // Writes the capture's frames due by `now` and posts its finished buffers; the caller holds
@@ -95,6 +93,23 @@ Studio& TheStudio();
 // Closes every open stream and capture (queued headers are marked done, no notifications), as
 // before loading another device file.
 void LoopbackCloseAll();
+
+// Runs `call(studio, open)` on the device `handle` names in `devices` (the studio's streams or
+// captures) under the studio lock: invalid handle, then the failure the device's file injects for
+// `callName`, then the call itself.
+template <typename Open, typename Call>
+MmResult OnOpenDevice(std::map<std::uintptr_t, std::unique_ptr<Open>> Studio::*devices, void* handle,
+                      std::string_view callName, Call call) {
+    Studio& studio = TheStudio();
+    std::lock_guard<std::mutex> lock(studio.mutex);
+    const auto found = (studio.*devices).find(reinterpret_cast<std::uintptr_t>(handle));
+    if (found == (studio.*devices).end()) return kMmInvalidHandle;
+    Open& open = *found->second;
+    if (const MmResult injected = CountedInjectedResult(open.failures, callName); injected != kMmNoError) {
+        return injected;
+    }
+    return call(studio, open);
+}
 
 void PostDeviceMessage(HWND window, std::uint32_t message, std::uintptr_t handle, const void* header);
 

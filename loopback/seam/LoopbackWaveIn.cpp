@@ -4,24 +4,6 @@
 
 namespace solvena::devices {
 
-namespace {
-
-// Runs `call` on the open device under the studio lock: invalid handle, then the injected
-// failure, then the call itself.
-template <typename Call>
-MmResult OnCapture(WaveInHandle handle, std::string_view callName, Call call) {
-    Studio& studio = TheStudio();
-    std::lock_guard<std::mutex> lock(studio.mutex);
-    OpenCapture* open = studio.FindCapture(handle);
-    if (!open) return kMmInvalidHandle;
-    if (const MmResult injected = CountedInjectedResult(open->failures, callName); injected != kMmNoError) {
-        return injected;
-    }
-    return call(studio, *open, reinterpret_cast<std::uintptr_t>(handle));
-}
-
-}  // namespace
-
 MmResult WaveInOpen(WaveInHandle* wave, std::uint32_t device, const WaveFormat& format, WindowHandle window) {
     std::optional<LoopbackWaveIn> description = LoopbackWaveInDevice(device);
     if (!description) return kMmBadDeviceId;
@@ -47,17 +29,18 @@ MmResult WaveInOpen(WaveInHandle* wave, std::uint32_t device, const WaveFormat& 
 }
 
 MmResult WaveInPrepare(WaveInHandle wave, WaveHeader* header) {
-    return OnCapture(wave, "prepare", [header](Studio&, OpenCapture&, std::uintptr_t) {
+    return OnOpenDevice(&Studio::captures, wave, "prepare", [header](Studio&, OpenCapture&) {
         return VirtualCapture::Prepare(header);
     });
 }
 
 MmResult WaveInAdd(WaveInHandle wave, WaveHeader* header) {
-    return OnCapture(wave, "add", [header](Studio&, OpenCapture& open, std::uintptr_t) { return open.capture.Add(header); });
+    return OnOpenDevice(&Studio::captures, wave, "add",
+                        [header](Studio&, OpenCapture& open) { return open.capture.Add(header); });
 }
 
 MmResult WaveInStart(WaveInHandle wave) {
-    return OnCapture(wave, "start", [](Studio& studio, OpenCapture& open, std::uintptr_t) {
+    return OnOpenDevice(&Studio::captures, wave, "start", [](Studio& studio, OpenCapture& open) {
         if (open.capture.Started()) return kMmNoError;
         open.capture.Start(StudioNow() + DrawMilliseconds(open.startDelay) / 1000.0);
         studio.lastCaptureStart = open.capture.StartTime();
@@ -68,7 +51,7 @@ MmResult WaveInStart(WaveInHandle wave) {
 MmResult WaveInPosition(WaveInHandle wave, std::uint16_t, std::uint32_t* frames) {
     // The count at the moment of the call, not when the studio's lock is free.
     const double now = StudioNow();
-    return OnCapture(wave, "position", [frames, now](Studio&, OpenCapture& open, std::uintptr_t) {
+    return OnOpenDevice(&Studio::captures, wave, "position", [frames, now](Studio&, OpenCapture& open) {
         if (!frames) return kMmInvalidParam;
         // A driver's counter is 32 bits wide.
         *frames = static_cast<std::uint32_t>(open.capture.Position(now));
@@ -77,7 +60,8 @@ MmResult WaveInPosition(WaveInHandle wave, std::uint16_t, std::uint32_t* frames)
 }
 
 MmResult WaveInReset(WaveInHandle wave) {
-    return OnCapture(wave, "reset", [](Studio& studio, OpenCapture& open, std::uintptr_t handle) {
+    const auto handle = reinterpret_cast<std::uintptr_t>(wave);
+    return OnOpenDevice(&Studio::captures, wave, "reset", [handle](Studio& studio, OpenCapture& open) {
         // The partly filled buffer comes back with everything due up to this moment.
         const double now = StudioNow();
         studio.synth.Apply(now);
@@ -90,13 +74,14 @@ MmResult WaveInReset(WaveInHandle wave) {
 }
 
 MmResult WaveInUnprepare(WaveInHandle wave, WaveHeader* header) {
-    return OnCapture(wave, "unprepare", [header](Studio&, OpenCapture&, std::uintptr_t) {
+    return OnOpenDevice(&Studio::captures, wave, "unprepare", [header](Studio&, OpenCapture&) {
         return VirtualCapture::Unprepare(header);
     });
 }
 
 MmResult WaveInClose(WaveInHandle wave) {
-    return OnCapture(wave, "close", [](Studio& studio, OpenCapture& open, std::uintptr_t handle) {
+    const auto handle = reinterpret_cast<std::uintptr_t>(wave);
+    return OnOpenDevice(&Studio::captures, wave, "close", [handle](Studio& studio, OpenCapture& open) {
         if (open.capture.HasQueued()) return kWaveStillPlaying;
         ReportClosedCapture(open);
         studio.captures.erase(handle);
