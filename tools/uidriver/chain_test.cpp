@@ -192,10 +192,12 @@ protected:
 };
 
 // Takes of four jobs over a song with tempo changes, program changes, a GM System On message and
-// lead-ins. A busy test machine now and then wakes the stream player or the synthesizer late for
+// lead-ins. Every note must be heard; all but each file's two latest must keep one offset from its
+// start tick within the chain's jitter, and three stems of one range must lie within 3 ms of each
+// other. A busy test machine now and then wakes the stream player or the synthesizer late for
 // several notes of a take; the program's own faults lie in every take, so a thrown take is made
 // once more, in a program started anew (a run keeps 読込 locked), and the second is judged.
-TEST_F(Chain, EveryNoteLandsAtOneOffsetAndTheStemsLineUp) {
+TEST_F(Chain, InOneOfTwoTakesEveryNoteButEachFilesTwoLatestKeepsOneOffsetAndStemsLineUpWithin3Ms) {
     ASSERT_TRUE(LaunchOnChain());
     Take take = RecordStems();
     if (const std::string thrown = Thrown(take); !thrown.empty()) {
