@@ -201,13 +201,9 @@ TEST_F(FileDrop, NeitherWindowTakesADropWhileRecordAsksOrRuns) {
 // nothing either.
 TEST_F(FileDrop, StackingWaitsForRecordsQuestionsBothWays) {
     const char kRunStarted[] = "録音が始まったため、ジョブはスタックしませんでした。";
-    const struct {
-        const char* name;
-        WPARAM command;
-    } cases[] = {{"スタック", app::kStackId}, {"トラック別", app::kStemsId}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        if (c.command != cases[0].command) {
+    for (const WPARAM command : {app::kStackId, app::kStemsId}) {
+        SCOPED_TRACE(command);
+        if (command == app::kStemsId) {
             TearDown();
             SetUp();
         }
@@ -222,9 +218,7 @@ TEST_F(FileDrop, StackingWaitsForRecordsQuestionsBothWays) {
         int pressed = 0;
 
         // Pressed inside 録音's question, which is then answered No.
-        inBox = [&] {
-            if (pressed++ == 0) SendMessageA(app::mainWindow, WM_COMMAND, c.command, 0);
-        };
+        inBox = [&] { if (pressed++ == 0) SendMessageA(app::mainWindow, WM_COMMAND, command, 0); };
         boxes.clear();
         answers = {IDOK, IDNO};
         Record();
@@ -238,11 +232,9 @@ TEST_F(FileDrop, StackingWaitsForRecordsQuestionsBothWays) {
         SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(readOnly.c_str());
         pressed = 0;
-        inBox = [&] {
-            if (pressed++ == 0) Record();
-        };
+        inBox = [&] { if (pressed++ == 0) Record(); };
         boxes.clear();
-        SendMessageA(app::mainWindow, WM_COMMAND, c.command, 0);
+        SendMessageA(app::mainWindow, WM_COMMAND, command, 0);
         inBox = nullptr;
         ASSERT_EQ(boxes.size(), 2u);
         EXPECT_EQ(boxes[0].caption, kConfirmCaption);
