@@ -9,7 +9,8 @@ namespace solvena::app {
 // disables the tab control.
 void EnterRunMode();
 
-// True once 録音 has started a run (読込 is never enabled again), and while its questions are up.
+// True once 録音 has started a run (読込 is never enabled again), and while its questions are up:
+// then neither 読込 nor スタック nor トラック別 adds jobs.
 bool LoadListLocked();
 
 // Both windows take dropped files exactly while 読込 may be used; otherwise the system shows a

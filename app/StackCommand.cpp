@@ -7,6 +7,7 @@
 #include "app/AppState.h"
 #include "app/CommandHandlers.h"
 #include "app/MainControls.h"
+#include "app/RunMode.h"
 #include "app/StackPageInputs.h"
 #include "engine/FormatProbe.h"
 #include "engine/RunTexts.h"
@@ -21,6 +22,7 @@ namespace {
 constexpr char kRefusalCaption[] = "スタック失敗";
 constexpr char kDuplicateQuestion[] = "同じ名前のWAVファイルがリスト上に存在します。\n このままスタックしますか？";
 constexpr char kExtensionQuestion[] = "拡張子(.wav)を追加しますか？";
+constexpr char kRunStartedText[] = "録音が始まったため、ジョブはスタックしませんでした。";
 
 std::string TextOfControl(HWND control) {
     const int length = GetWindowTextLengthA(control);
@@ -64,7 +66,16 @@ bool AskStackQuestion(const std::string& text) {
     return engine::ShowMessageBox(mainWindow, text.c_str(), kConfirmCaption, MB_YESNO) == IDYES;
 }
 
+bool RunHoldsTheTable() {
+    if (!LoadListLocked()) return false;
+    engine::ShowMessageBox(mainWindow, kRunStartedText, kNoticeCaption, MB_OK);
+    return true;
+}
+
+// Checked before the first box and after each: the run's questions walk the jobs there are when
+// they begin, and the run records every job up to the count.
 void StackJob() {
+    if (RunHoldsTheTable()) return;
     const StackInputs inputs = ReadStackInputs();
     if (const StackRefusal refusal = CheckStackInputs(inputs, mainSong, jobCount); refusal != StackRefusal::none) {
         RefuseStacking(StackRefusalText(refusal, inputs, mainSong));
@@ -72,8 +83,11 @@ void StackJob() {
     }
     std::string wavPath = JoinedWavPath(mainSong, inputs);
     // Asked once, at the first job with the same file; the path is compared before ".wav" is added.
-    if (JobWithWavPath(StackedJobs(), wavPath) && !AskStackQuestion(kDuplicateQuestion)) return;
-    if (LacksWavExtension(wavPath) && AskStackQuestion(kExtensionQuestion)) wavPath += ".wav";
+    if (JobWithWavPath(StackedJobs(), wavPath) && (!AskStackQuestion(kDuplicateQuestion) || RunHoldsTheTable())) return;
+    if (LacksWavExtension(wavPath)) {
+        if (AskStackQuestion(kExtensionQuestion)) wavPath += ".wav";
+        if (RunHoldsTheTable()) return;
+    }
     AddStackedJob(MakeStackedJob(mainSong, tracks, inputs, wavPath));
 }
 

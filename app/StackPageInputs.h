@@ -13,5 +13,9 @@ StackInputs ReadStackInputs();
 void RefuseStacking(const std::string& text);
 // A はい/いいえ box under "確認"; true for はい.
 bool AskStackQuestion(const std::string& text);
+// 録音 in the job stack window works while the main window is live, even while a box of these
+// commands is up: from its first question the table is the run's. True, after telling the user,
+// when nothing may be stacked.
+bool RunHoldsTheTable();
 
 }  // namespace solvena::app

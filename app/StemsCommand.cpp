@@ -9,18 +9,19 @@
 namespace solvena::app {
 
 void StackStems() {
+    if (RunHoldsTheTable()) return;
     const StemSet set = PlanStemJobs(mainSong, tracks, ReadStackInputs(), jobCount);
     if (!set.refusal.empty()) {
         RefuseStacking(set.refusal);
         return;
     }
-    if (!AskStackQuestion(set.question)) return;
+    if (!AskStackQuestion(set.question) || RunHoldsTheTable()) return;
     if (const std::size_t stacked = StemsAlreadyStacked(StackedJobs(), set.jobs);
-        stacked > 0 && !AskStackQuestion(StemsAlreadyStackedQuestion(stacked))) {
+        stacked > 0 && (!AskStackQuestion(StemsAlreadyStackedQuestion(stacked)) || RunHoldsTheTable())) {
         return;
     }
-    // The room was counted before the questions; nothing that adds jobs can be pressed while a
-    // box of the main window is open.
+    // The room was counted before the questions. Their boxes disable the main window, so only
+    // 録音 could have changed the table meanwhile, and it holds it from its first question.
     for (const RecordingJob& job : set.jobs) AppendStackedJob(job);
     ShowJobStackWindow();
 }

@@ -1,6 +1,8 @@
 #include "engine/PreRunChecks.h"
 
 #include <algorithm>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "engine/CaptureLimits.h"
@@ -30,7 +32,30 @@ Answer CheckSong(const PreRunHost& host, const RecordingJob& job) {
     return AskToContinue(host, kSongMissingQuestion, path, kConfirmCaption);
 }
 
-Answer CheckTarget(const PreRunHost& host, const RecordingJob& job) {
+// Sixteen stems recorded again would ask sixteen times: when several of the switched-on jobs'
+// files exist, one question, at the first of them, answers for all of them.
+struct ExistingFiles {
+    std::vector<std::string> paths;  // each once, in job order
+    std::optional<bool> replace;
+
+    bool AskedTogether(const std::string& path) const {
+        return paths.size() > 1 && std::find(paths.begin(), paths.end(), path) != paths.end();
+    }
+};
+
+ExistingFiles ExistingTargets(const PreRunHost& host, std::span<const RecordingJob> stacked) {
+    ExistingFiles existing;
+    for (const RecordingJob& job : stacked) {
+        const std::string path = TextOf(job.wavPath);
+        if (job.enabled == 0 || host.fileState(path.c_str()) != FileState::writable) continue;
+        if (std::find(existing.paths.begin(), existing.paths.end(), path) == existing.paths.end()) {
+            existing.paths.push_back(path);
+        }
+    }
+    return existing;
+}
+
+Answer CheckTarget(const PreRunHost& host, const RecordingJob& job, ExistingFiles& existing) {
     const std::string path = TextOf(job.wavPath);
     switch (host.fileState(path.c_str())) {
         case FileState::missing: return Answer::keepOn;
@@ -38,6 +63,12 @@ Answer CheckTarget(const PreRunHost& host, const RecordingJob& job) {
         case FileState::writable:
             // No only skips this job: the user keeps the file and the run goes on.
             if (host.overwrite != nullptr) return host.overwrite() ? Answer::keepOn : Answer::switchOff;
+            if (existing.AskedTogether(path)) {
+                if (!existing.replace) {
+                    existing.replace = host.ask(TargetsExistQuestion(existing.paths), kConfirmCaption);
+                }
+                return *existing.replace ? Answer::keepOn : Answer::switchOff;
+            }
             return host.ask(WithPath(kTargetExistsQuestion, path), kConfirmCaption) ? Answer::keepOn
                                                                                   : Answer::switchOff;
     }
@@ -59,6 +90,7 @@ devices::WaveFormat CaptureFormatOf(const RecordingJob& job) {
 
 bool CheckTargetFiles(const PreRunHost& host) {
     const auto stacked = StackedJobs();
+    ExistingFiles existing = host.overwrite == nullptr ? ExistingTargets(host, stacked) : ExistingFiles{};
     for (std::size_t i = 0; i < stacked.size(); ++i) {
         const RecordingJob& job = stacked[i];
         if (job.enabled == 0) continue;
@@ -68,7 +100,7 @@ bool CheckTargetFiles(const PreRunHost& host) {
         // Off at once, so that it stays off when the target question then cancels the run.
         if (song == Answer::switchOff) SwitchOff(host, position);
         // The target is asked about also when the song is missing.
-        const Answer target = CheckTarget(host, job);
+        const Answer target = CheckTarget(host, job, existing);
         if (target == Answer::cancelRun) return false;
         if (target == Answer::switchOff) SwitchOff(host, position);
     }

@@ -39,6 +39,7 @@ devices::WaveFormat CaptureFormatOf(const RecordingJob& job);
 
 // Both walk positions 0 to jobCount - 1 of the job table and return false as soon as the user
 // cancels the run; jobs switched off by earlier answers stay off.
+// Several existing files of switched-on jobs are asked about once, for all of them.
 bool CheckTargetFiles(const PreRunHost& host);
 bool CheckDevices(const PreRunHost& host);
 // Switched-on jobs that would write one file: one question for each such file, whose Yes

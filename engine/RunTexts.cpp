@@ -80,6 +80,16 @@ std::string SameFileQuestion(const std::string& wavPath, const std::vector<std::
            ") だけで録音し、ほかのジョブはオフにしますか？\n(いいえを選ぶと録音を中止します)";
 }
 
+std::string TargetsExistQuestion(const std::vector<std::string>& paths) {
+    std::string text = std::to_string(paths.size());
+    text.append("個のファイルが既に存在します。\n");
+    const std::size_t named = std::min(paths.size(), kNamedExistingFiles);
+    for (std::size_t i = 0; i < named; ++i) text.append("「").append(paths[i]).append("」\n");
+    if (paths.size() > named) text.append("ほか").append(std::to_string(paths.size() - named)).append("個\n");
+    text.append("すべて上書きしますか？\n(いいえを選ぶと、これらのジョブをオフにして録音を続けます)");
+    return text;
+}
+
 std::string FreeSpaceQuestion(const std::string& drive, std::uint64_t neededBytes, std::uint64_t freeBytes) {
     return "ドライブ " + drive + " の空き容量が足りないかもしれません。\n録音するジョブの予想サイズ: " +
            Megabytes(neededBytes + 999999) + "\n空き容量: " + Megabytes(freeBytes) + "\nこのまま録音を続けますか？";

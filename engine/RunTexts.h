@@ -21,6 +21,9 @@ inline constexpr char kErrorCaption[] = "エラー";
 inline constexpr char kSongMissingQuestion[] = "ファイル「%s」が見つかりません。\n録音を続けますか？";
 inline constexpr char kTargetReadOnlyQuestion[] = "ファイル「%s」は書き込み禁止です。\n録音を続けますか？";
 inline constexpr char kTargetExistsQuestion[] = "ファイル「%s」は既に存在します。\n上書きしますか？";
+// Several files exist: one question for all of them, naming how many and the first few.
+std::string TargetsExistQuestion(const std::vector<std::string>& paths);
+inline constexpr std::size_t kNamedExistingFiles = 3;
 inline constexpr char kWaveSettingsQuestion[] = "WAVデバイスの設定に間違いがあります。(%s).\n録音を続けますか？";
 inline constexpr char kMidiSettingsQuestion[] = "MIDIデバイスの設定に間違いがあります。(%s).\n録音を続けますか？";
 

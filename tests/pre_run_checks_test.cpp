@@ -119,6 +119,46 @@ TEST_F(PreRunChecks, FileQuestionsSwitchJobsOffOrCancel) {
     }
 }
 
+// Several existing files are asked about once, where the first of them comes; one keeps its own
+// question. Read-only files and switched-off jobs' files are not among them.
+TEST_F(PreRunChecks, SeveralExistingFilesAreAskedAboutOnce) {
+    const std::string c_d_e = std::string(kConfirmCaption) + "|" + TargetsExistQuestion({"c.wav", "d.wav", "e.wav"});
+    struct Case {
+        const char* name;
+        std::vector<FileState> targets;  // of jobs a to e, all switched on but for `off`
+        int off;                         // -1: none
+        std::vector<bool> answers;
+        std::vector<int> enabled;
+        std::vector<std::string> questions;
+    };
+    const FileState no = FileState::missing, yes = FileState::writable, ro = FileState::readOnly;
+    const std::vector<Case> cases = {
+        {"one file, No", {no, no, yes, no, no}, -1, {false}, {1, 1, 0, 1, 1},
+         {Q(kTargetExistsQuestion, "c.wav", kConfirmCaption)}},
+        {"one file of a job on", {no, yes, yes, no, no}, 1, {true}, {1, 0, 1, 1, 1},
+         {Q(kTargetExistsQuestion, "c.wav", kConfirmCaption)}},
+        {"three files, No switches only them off", {ro, no, yes, yes, yes}, -1, {true, false}, {0, 1, 0, 0, 0},
+         {Q(kTargetReadOnlyQuestion, "a.wav", kConfirmCaption), c_d_e}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        for (std::size_t i = 0; i < c.targets.size(); ++i) {
+            const std::string name(1, static_cast<char>('a' + i));
+            Stack(Job(name, static_cast<int>(i) == c.off ? 0 : 1));
+            files[name + ".mid"] = FileState::writable;
+            if (c.targets[i] != no) files[name + ".wav"] = c.targets[i];
+        }
+        answers = c.answers;
+        EXPECT_TRUE(CheckTargetFiles(host));
+        EXPECT_EQ(asked, c.questions);
+        EXPECT_EQ(Enabled(), c.enabled);
+    }
+    EXPECT_EQ(TargetsExistQuestion({"a.wav", "b.wav", "c.wav", "d.wav", "e.wav"}),
+              "5個のファイルが既に存在します。\n「a.wav」\n「b.wav」\n「c.wav」\nほか2個\nすべて上書きしますか？\n"
+              "(いいえを選ぶと、これらのジョブをオフにして録音を続けます)");
+}
+
 TEST_F(PreRunChecks, FileCheckSkipsJobsAlreadyOffButDeviceCheckDoesNot) {
     Stack(Job("off", 0));
     Stack(Job("on"));

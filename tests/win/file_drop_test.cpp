@@ -1,6 +1,6 @@
 // Files dropped on the program's windows, in this process: a song on the main window opens as 開く
 // opens one, job lists on the job stack window load as 読込 loads them, and neither window takes a
-// drop while 録音 asks its questions or runs.
+// drop while 録音 asks its questions or runs; nor do スタック and トラック別 stack then.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -19,6 +19,7 @@
 #include "engine/RunTexts.h"
 #include "engine/win32/WavFile.h"
 #include "jobs/JobListFile.h"
+#include "song/SongState.h"
 
 namespace solvena::testrun {
 namespace {
@@ -193,6 +194,54 @@ TEST_F(FileDrop, NeitherWindowTakesADropWhileRecordAsksOrRuns) {
     inBox = nullptr;
     ASSERT_TRUE(PumpUntil([] { return engine::WavDataBytes() > 0; }, 15000)) << "the second job records";
     dropBoth("the run");
+}
+
+// 録音 holds the table from its first question. Pressed while one is up, スタック and トラック別
+// stack nothing; and when 録音 starts the run while their own question is up, the answer stacks
+// nothing either.
+TEST_F(FileDrop, StackingWaitsForRecordsQuestionsBothWays) {
+    const char kRunStarted[] = "録音が始まったため、ジョブはスタックしませんでした。";
+    for (const WPARAM command : {app::kStackId, app::kStemsId}) {
+        SCOPED_TRACE(command);
+        if (command == app::kStemsId) {
+            TearDown();
+            SetUp();
+        }
+        const std::string song = TempFile("held.mid", QuarterNoteSong(8, 240, 500000));  // 3.75 s
+        ASSERT_TRUE(app::OpenSongFile(song));
+        tracks[1].selected = 1;
+        SetWindowTextA(app::controls.endBarEdit, "2");
+        SetWindowTextA(app::controls.wavNameEdit, "held");  // スタック asks to add ".wav"
+        const std::string readOnly = TempFile("held-readonly.wav", {'x'});
+        SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+        AppendStackedJob(Job(song, readOnly));
+        int pressed = 0;
+
+        // Pressed inside 録音's question, which is then answered No.
+        inBox = [&] { if (pressed++ == 0) SendMessageA(app::mainWindow, WM_COMMAND, command, 0); };
+        boxes.clear();
+        answers = {IDOK, IDNO};
+        Record();
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_EQ(boxes[0].caption, kNoticeCaption);
+        EXPECT_EQ(boxes[0].text, kRunStarted);
+        EXPECT_EQ(boxes[1].text, WithPath(kTargetReadOnlyQuestion, readOnly));
+        EXPECT_EQ(jobCount, 1);
+
+        // 録音 pressed inside the command's question, with nothing left to ask: the run starts.
+        SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(readOnly.c_str());
+        pressed = 0;
+        inBox = [&] { if (pressed++ == 0) Record(); };
+        boxes.clear();
+        SendMessageA(app::mainWindow, WM_COMMAND, command, 0);
+        inBox = nullptr;
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_EQ(boxes[0].caption, kConfirmCaption);
+        EXPECT_EQ(boxes[1].text, kRunStarted);
+        EXPECT_EQ(jobCount, 1) << "the run's table gets no job its questions never saw";
+        EXPECT_TRUE(PumpUntil([] { return engine::WavDataBytes() > 0; }, 15000)) << "the run records";
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "FullDisk.h"
 #include "RunHarness.h"
@@ -185,6 +186,8 @@ TEST_F(RecordingSafety, OneFileAndOneDriveUnderTwoNames) {
         RecordingJob second = Job(song, sameFile ? "Q:\\twice.wav" : "Q:\\other.wav");
         // Each of them would take three fifths of the drive's room at 176,400 bytes a second.
         if (!sameFile) first.expectedSeconds = second.expectedSeconds = static_cast<std::int32_t>(free.QuadPart / 176400 * 3 / 5);
+        // The drive is named as the first job's file names it, not as the folder it stands for.
+        if (!sameFile) std::swap(first, second);
         AppendStackedJob(first);
         AppendStackedJob(second);
         answers = {IDNO};
@@ -194,7 +197,7 @@ TEST_F(RecordingSafety, OneFileAndOneDriveUnderTwoNames) {
         if (sameFile) {
             EXPECT_EQ(boxes[0].text, SameFileQuestion(wav, {0, 1}, 2));
         } else {
-            EXPECT_EQ(boxes[0].text.rfind("ドライブ ", 0), 0u) << boxes[0].text;
+            EXPECT_EQ(boxes[0].text.rfind("ドライブ Q:\\ の空き容量", 0), 0u) << boxes[0].text;
         }
         EXPECT_FALSE(Finished());
         TearDown();
