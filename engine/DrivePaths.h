@@ -10,9 +10,14 @@ namespace solvena {
 
 // The full path `path` ("X:\rest") with its drive letter replaced by what the system maps the
 // letter to (`target`, as QueryDosDevice answers for "X:"): a subst folder ("\??\C:\dir" gives
-// "C:\dir\rest") or a network share ("\Device\LanmanRedirector\;X:0000\server\share" or
-// "\Device\Mup\;LanmanRedirector\;X:0000\server\share" give "\\server\share\rest"). Anything
-// else (a volume, a path without a drive letter) leaves the path as it is.
+// "C:\dir\rest"), a subst folder on a share ("\??\UNC\server\share\dir" gives
+// "\\server\share\dir\rest") or a network share ("\Device\LanmanRedirector\;X:0000\server\share"
+// or "\Device\Mup\;LanmanRedirector\;X:0000\server\share" give "\\server\share\rest").
+// Anything else (a volume, a path without a drive letter) leaves the path as it is.
 std::string PathThroughDrive(std::string_view path, std::string_view target);
+
+// Where the last separator ('\' or '/') of a code page 932 path is, found by characters; npos
+// without one.
+std::size_t LastSeparator(std::string_view path);
 
 }  // namespace solvena

@@ -39,7 +39,7 @@ std::string LongPath(const std::string& path) {
     std::string out(kPathRoom, '\0');
     DWORD length = GetLongPathNameA(path.c_str(), out.data(), kPathRoom);
     if (length > 0 && length < kPathRoom) return out.substr(0, length);
-    const std::size_t slash = path.find_last_of('\\');
+    const std::size_t slash = LastSeparator(path);
     if (slash == std::string::npos || slash == 0) return path;
     const std::string folder = path.substr(0, slash);
     length = GetLongPathNameA(folder.c_str(), out.data(), kPathRoom);

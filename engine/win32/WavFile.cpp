@@ -150,6 +150,23 @@ bool WriteHeader(const devices::WaveFormat& format, const std::vector<std::uint8
            mmioSeek(wavFile, 0, SEEK_CUR) == static_cast<LONG>(kWavHeaderBytes);
 }
 
+// mmio opens a file by name through OpenFile, which takes names of fewer than 128 bytes; a take's
+// path may be longer. The file is opened here and handed over: closing the mmio file closes it.
+HMMIO CreateWavFile(const std::string& path) {
+    const HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    MMIOINFO info{};
+    info.fccIOProc = FOURCC_DOS;  // the service installed for plain files, which takes the open handle
+    info.adwInfo[0] = HandleToULong(file);
+    const HMMIO opened = mmioOpenA(nullptr, &info, MMIO_CREATE | MMIO_WRITE);
+    if (opened == nullptr) {
+        CloseHandle(file);
+        DeleteFileA(path.c_str());
+    }
+    return opened;
+}
+
 }  // namespace
 
 WavOpen OpenWavFile(const std::string& path, const devices::WaveFormat& format, HWND boxOwner, const WavMarks& marks) {
@@ -168,9 +185,7 @@ WavOpen OpenWavFile(const std::string& path, const devices::WaveFormat& format, 
     bext.rate = format.samplesPerSec;
     bext.bits = format.bitsPerSample;
     bext.channels = format.channels;
-    std::vector<char> name(path.begin(), path.end());
-    name.push_back('\0');
-    wavFile = mmioOpenA(name.data(), nullptr, MMIO_CREATE | MMIO_WRITE);
+    wavFile = CreateWavFile(path);
     if (wavFile == nullptr) return WavOpen::notCreated;
     if (!WriteHeader(format, BextChunkBody(bext))) {
         // Half a header is no WAV file: nothing of the user's is in it.

@@ -1,63 +1,66 @@
-// A disk that fills up: a file service for names ending in kFullDiskSuffix that takes `room`
-// bytes of a real file and then refuses to grow it, as a full disk does.
+// A disk that fills up: the multimedia file service, for files whose names end in
+// kFullDiskSuffix, takes `room` bytes of a real file and then refuses to grow it, as a full disk
+// does. Every other file, and everything but writing, goes to the system's own service.
 #pragma once
 
 #include <windows.h>
 #include <mmsystem.h>
 
 #include <algorithm>
-#include <string>
+#include <string_view>
 
 namespace solvena::testfiles {
 
 inline constexpr char kFullDiskSuffix[] = ".FUL+";
 
 inline LONG fullDiskRoom = 0;
+inline LPMMIOPROC systemFileProc = nullptr;
+
+// The service keeps an open file's handle as a 32-bit file number.
+inline HANDLE FileOf(const MMIOINFO* mmio) { return LongToHandle(static_cast<LONG>(mmio->adwInfo[0])); }
+
+inline bool OnFullDisk(HANDLE file) {
+    char name[MAX_PATH * 2] = {};
+    const DWORD length = GetFinalPathNameByHandleA(file, name, sizeof name, 0);
+    return std::string_view(name, length < sizeof name ? length : 0).ends_with(kFullDiskSuffix);
+}
+
+// What a write of `count` bytes at the service's position gets onto the full disk.
+inline LRESULT WriteToFullDisk(MMIOINFO* mmio, const void* bytes, LONG count) {
+    const HANDLE file = FileOf(mmio);
+    const LONG end = mmio->lDiskOffset + count;
+    // Overwriting what is there always works: a full disk only refuses to grow the file.
+    const DWORD size = GetFileSize(file, nullptr);
+    LONG allowed = count;
+    if (end > static_cast<LONG>(size) && end > fullDiskRoom) allowed = std::max<LONG>(0, fullDiskRoom - mmio->lDiskOffset);
+    DWORD done = 0;
+    if (allowed > 0) WriteFile(file, bytes, static_cast<DWORD>(allowed), &done, nullptr);
+    mmio->lDiskOffset += static_cast<LONG>(done);
+    return done == static_cast<DWORD>(count) ? static_cast<LRESULT>(done) : (done > 0 ? static_cast<LRESULT>(done) : -1);
+}
 
 inline LRESULT CALLBACK FullDiskProc(LPSTR info, UINT message, LPARAM first, LPARAM second) {
     auto* mmio = reinterpret_cast<MMIOINFO*>(info);
-    auto file = reinterpret_cast<HANDLE>(mmio->adwInfo[0]);
-    switch (message) {
-        case MMIOM_OPEN: {
-            std::string name(reinterpret_cast<const char*>(first));
-            name = name.substr(0, name.find(".FUL+"));
-            file = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-            if (file == INVALID_HANDLE_VALUE) return MMIOERR_CANNOTOPEN;
-            mmio->adwInfo[0] = reinterpret_cast<DWORD_PTR>(file);
-            mmio->lDiskOffset = 0;
-            return 0;
-        }
-        case MMIOM_CLOSE: CloseHandle(file); return 0;
-        case MMIOM_SEEK: {
-            const DWORD moved = SetFilePointer(file, static_cast<LONG>(first), nullptr, static_cast<DWORD>(second));
-            if (moved == INVALID_SET_FILE_POINTER) return -1;
-            mmio->lDiskOffset = static_cast<LONG>(moved);
-            return static_cast<LRESULT>(moved);
-        }
-        case MMIOM_WRITE:
-        case MMIOM_WRITEFLUSH: {
-            const LONG end = mmio->lDiskOffset + static_cast<LONG>(second);
-            // Overwriting what is there always works: a full disk only refuses to grow the file.
-            const DWORD size = GetFileSize(file, nullptr);
-            LONG allowed = static_cast<LONG>(second);
-            if (end > static_cast<LONG>(size) && end > fullDiskRoom) allowed = std::max<LONG>(0, fullDiskRoom - mmio->lDiskOffset);
-            DWORD done = 0;
-            if (allowed > 0) WriteFile(file, reinterpret_cast<const void*>(first), static_cast<DWORD>(allowed), &done, nullptr);
-            mmio->lDiskOffset += static_cast<LONG>(done);
-            return done == static_cast<DWORD>(second) ? static_cast<LRESULT>(done) : (done > 0 ? static_cast<LRESULT>(done) : -1);
-        }
-        default: return -1;
+    if (message == MMIOM_OPEN) {
+        const LRESULT result = systemFileProc(info, message, first, second);
+        mmio->adwInfo[1] = result == 0 && OnFullDisk(FileOf(mmio));
+        return result;
     }
+    if ((message == MMIOM_WRITE || message == MMIOM_WRITEFLUSH) && mmio->adwInfo[1] != 0) {
+        return WriteToFullDisk(mmio, reinterpret_cast<const void*>(first), static_cast<LONG>(second));
+    }
+    return systemFileProc(info, message, first, second);
 }
 
-// Installed for its lifetime with `room` bytes.
+// Put in front of the system's service for its lifetime, with `room` bytes.
 class FullDisk {
 public:
     explicit FullDisk(LONG room) {
         fullDiskRoom = room;
-        mmioInstallIOProcA(mmioFOURCC('F', 'U', 'L', ' '), FullDiskProc, MMIO_INSTALLPROC);
+        systemFileProc = mmioInstallIOProcA(FOURCC_DOS, nullptr, MMIO_FINDPROC);
+        mmioInstallIOProcA(FOURCC_DOS, FullDiskProc, MMIO_INSTALLPROC);
     }
-    ~FullDisk() { mmioInstallIOProcA(mmioFOURCC('F', 'U', 'L', ' '), nullptr, MMIO_REMOVEPROC); }
+    ~FullDisk() { mmioInstallIOProcA(FOURCC_DOS, FullDiskProc, MMIO_REMOVEPROC); }
     FullDisk(const FullDisk&) = delete;
     FullDisk& operator=(const FullDisk&) = delete;
 };

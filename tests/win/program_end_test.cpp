@@ -134,7 +134,7 @@ TEST_F(ProgramEnd, ClosedInABoxOfAJobsStartNothingMoreIsOpenedOrStarted) {
 TEST_F(ProgramEnd, AFailedWriteOnTheWayOutIsShownBeforeTheProgramEnds) {
     const testfiles::FullDisk disk(0x7FFFFFFF);
     SetUpProgram("midiout Synth\nwavein Loop\n");
-    const std::string full = TempName("end-full.wav") + testfiles::kFullDiskSuffix;
+    const std::string full = TempName(std::string("end-full.wav") + testfiles::kFullDiskSuffix);
     AppendStackedJob(Job(TempFile("end-long.mid", QuarterNoteSong(8, 240, 500000)), full));  // 3.75 s
     Record();
     ASSERT_TRUE(PumpUntil([] { return engine::WavDataBytes() > 0; }, 15000));

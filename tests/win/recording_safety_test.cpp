@@ -114,7 +114,7 @@ TEST_F(RecordingSafety, AHeaderThatCannotBeWrittenSkipsTheJob) {
     SetUpRun("midiout Synth\nwavein Loop\n");
     const testfiles::FullDisk disk(30);  // less than a header
     const std::string song = TempFile("full.mid", QuarterNoteSong(2, 240, 500000));
-    const std::string full = TempName("full.wav") + testfiles::kFullDiskSuffix;
+    const std::string full = TempName(std::string("full.wav") + testfiles::kFullDiskSuffix);
     const std::string room = TempName("room.wav");
     AppendStackedJob(Job(song, full));
     AppendStackedJob(Job(song, room));

@@ -1,5 +1,6 @@
 // The WAV file writer through the system's multimedia file service: the bytes of whole files in
-// three formats with their broadcast wave chunk and cue points, and a disk that fills up half way.
+// three formats with their broadcast wave chunk and cue points, files in folders deeper than the
+// service's own names reach, and a disk that fills up half way.
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -103,6 +104,72 @@ TEST(WavFile, WholeFilesInThreeFormats) {
     DeleteFileA(path.c_str());
 }
 
+// The multimedia file service as documented: it opens names of fewer than 128 bytes only. Newer
+// Wine releases keep to that; Debian 12's opens longer names and picks its own service for a plain
+// name, so what is counted is the files handed to this one open.
+int handedOver = 0;
+LRESULT CALLBACK DocumentedNamesProc(LPSTR info, UINT message, LPARAM first, LPARAM second) {
+    if (message == MMIOM_OPEN && first != 0 && std::strlen(reinterpret_cast<const char*>(first)) >= 128) {
+        return MMIOERR_CANNOTOPEN;
+    }
+    const LRESULT result = testfiles::systemFileProc(info, message, first, second);
+    if (message == MMIOM_OPEN && first == 0 && result == 0) ++handedOver;
+    return result;
+}
+
+class DocumentedNames {
+public:
+    DocumentedNames() {
+        testfiles::systemFileProc = mmioInstallIOProcA(FOURCC_DOS, nullptr, MMIO_FINDPROC);
+        mmioInstallIOProcA(FOURCC_DOS, DocumentedNamesProc, MMIO_INSTALLPROC);
+    }
+    ~DocumentedNames() { mmioInstallIOProcA(FOURCC_DOS, DocumentedNamesProc, MMIO_REMOVEPROC); }
+    DocumentedNames(const DocumentedNames&) = delete;
+    DocumentedNames& operator=(const DocumentedNames&) = delete;
+};
+
+// Nested folders under the temporary folder that make the file's full path exactly `length`
+// bytes; the folders from the outermost.
+std::vector<std::string> DeepFolders(std::size_t length, std::string* file) {
+    std::vector<std::string> folders;
+    std::string path = testfiles::TempPath("solvena-deep");
+    while (length - path.size() > 50) {
+        folders.push_back(path);
+        path.append("\\folder-with-a-long-name-for-a-deep-take");
+    }
+    folders.push_back(path);
+    *file = path;
+    file->append("\\").append(length - path.size() - 5, 'w').append(".wav");
+    return folders;
+}
+
+TEST(WavFile, PathsPastTheMultimediaNameLimitAreWrittenWhole) {
+    const DocumentedNames names;
+    for (const std::size_t length : {std::size_t{130}, std::size_t{200}, std::size_t{255}}) {
+        SCOPED_TRACE(length);
+        std::string path;
+        const std::vector<std::string> folders = DeepFolders(length, &path);
+        ASSERT_EQ(path.size(), length);
+        for (const std::string& folder : folders) CreateDirectoryA(folder.c_str(), nullptr);
+        handedOver = 0;
+        ASSERT_EQ(OpenWavFile(path, Format(8000, 8, 1), nullptr), WavOpen::opened);
+        EXPECT_EQ(handedOver, 1) << "opened by the program, not by the service's name limit";
+        const std::vector<std::uint8_t> bytes = Pattern(100001);  // odd: a pad byte follows
+        AppendToWavFile(bytes.data(), 100001);
+        CompleteWavFile();
+        const auto written = testfiles::ReadBytes(path);
+        ASSERT_TRUE(written.has_value());
+        ASSERT_EQ(written->size(), kWavHeaderBytes + 100002);
+        EXPECT_EQ(written->substr(0, 8), "RIFF" + Word(kWavHeaderBytes - 8 + 100002, 4));
+        EXPECT_EQ(written->substr(kWavHeaderBytes - 8, 8), "data" + Word(100001, 4));
+        EXPECT_EQ(written->substr(kWavHeaderBytes, 100001), Bytes(bytes));
+        // Closing the file let go of it: the file and its folders can be removed.
+        EXPECT_TRUE(DeleteFileA(path.c_str()));
+        for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) RemoveDirectoryA(folder->c_str());
+        EXPECT_EQ(GetFileAttributesA(folders.front().c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+}
+
 TEST(WavFile, AFullDiskLeavesAValidFileWithWhatWasWritten) {
     constexpr auto kHeader = static_cast<LONG>(kWavHeaderBytes);
     struct Case {
@@ -120,11 +187,11 @@ TEST(WavFile, AFullDiskLeavesAValidFileWithWhatWasWritten) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const testfiles::FullDisk disk(c.room);
-        const std::string path = testfiles::TempPath("solvena-full.wav");
+        const std::string path = testfiles::TempPath("solvena-full.wav") + testfiles::kFullDiskSuffix;
         shown.clear();
         SetMessageBoxFunction(RecordBox);
         HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-        ASSERT_EQ(OpenWavFile(path + testfiles::kFullDiskSuffix, Format(c.rate, c.bits, c.channels), owner),
+        ASSERT_EQ(OpenWavFile(path, Format(c.rate, c.bits, c.channels), owner),
                   WavOpen::opened);
         const std::vector<std::uint8_t> bytes = Pattern(c.piece);
         for (std::uint32_t i = 0; i < c.pieces; ++i) AppendToWavFile(bytes.data(), c.piece);
@@ -144,7 +211,7 @@ TEST(WavFile, AFullDiskLeavesAValidFileWithWhatWasWritten) {
         EXPECT_EQ(written->substr(kWavHeaderBytes, c.piece), std::string(bytes.begin(), bytes.end()));
         EXPECT_TRUE(WavWriteFailed()) << "the finish report names the file";
         ASSERT_EQ(shown.size(), 1u) << "told once";
-        EXPECT_EQ(shown[0], WavWriteFailedText(path + testfiles::kFullDiskSuffix));
+        EXPECT_EQ(shown[0], WavWriteFailedText(path));
 
         SetMessageBoxFunction(nullptr);
         DestroyWindow(owner);
