@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/DrivePaths.h"
+#include "engine/TypedDrive.h"
 
 namespace solvena::engine {
 
@@ -60,7 +61,8 @@ bool FreeSpace(const char* path, std::string* drive, std::string* volume, std::u
     if (!GetDiskFreeSpaceExA(root.c_str(), &available, nullptr, nullptr)) return false;
     char name[MAX_PATH] = {};
     *volume = GetVolumeNameForVolumeMountPointA(root.c_str(), name, MAX_PATH) ? std::string(name) : Upper(root);
-    *drive = root;
+    // The volume is found through what a drive letter stands for; the user is shown the drive typed.
+    *drive = TypedDrive(FullPath(path), resolved, root);
     *freeBytes = available.QuadPart;
     return true;
 }

@@ -9,14 +9,12 @@
 
 #include "engine/BroadcastWave.h"
 #include "engine/DeviceSeam.h"
-#include "engine/DrivePaths.h"
 #include "engine/JobStream.h"
 #include "engine/PairDelays.h"
 #include "engine/PreRunChecks.h"
 #include "engine/RecordingStart.h"
 #include "engine/RunTexts.h"
 #include "engine/StreamMerge.h"
-#include "engine/TypedDrive.h"
 #include "engine/win32/Capture.h"
 #include "engine/win32/CaptureStart.h"
 #include "engine/win32/DelayMeasure.h"
@@ -68,22 +66,6 @@ bool AskYesNo(const std::string& text, const char* caption) {
 
 bool OverwriteUnattended() { return JobStackRun().overwriteExisting; }
 
-// The volume is found through what a drive letter stands for; the question names the drive
-// the user typed.
-bool FreeSpaceOfTypedDrive(const char* path, std::string* drive, std::string* volume, std::uint64_t* freeBytes) {
-    if (!FreeSpace(path, drive, volume, freeBytes)) return false;
-    constexpr DWORD kRoom = MAX_PATH * 4;
-    std::string full(kRoom, '\0');
-    const DWORD length = GetFullPathNameA(path, kRoom, full.data(), nullptr);
-    if (length == 0 || length >= kRoom) return true;
-    full.resize(length);
-    char target[kRoom] = {};
-    const char letter[3] = {full[0], ':', '\0'};
-    const bool mapped = full.size() >= 2 && full[1] == ':' && QueryDosDeviceA(letter, target, kRoom) != 0;
-    *drive = TypedDrive(full, mapped ? PathThroughDrive(full, target) : full, *drive);
-    return true;
-}
-
 PreRunHost SystemHost(const RunState& run) {
     PreRunHost host;
     if (run.unattended) host.overwrite = OverwriteUnattended;
@@ -93,7 +75,7 @@ PreRunHost SystemHost(const RunState& run) {
     host.midiOutCount = devices::MidiOutCount;
     host.setRowIcon = SetRowIcon;
     host.fileKey = FileKey;
-    host.freeSpace = FreeSpaceOfTypedDrive;
+    host.freeSpace = FreeSpace;
     return host;
 }
 
