@@ -9,7 +9,8 @@
 namespace solvena::app {
 
 // Asks whether to measure; on yes plays the notes, tells the result and keeps a good delay in
-// the start folder's delays file. Not offered once a run has begun: its devices are in use.
+// the start folder's delays file. Not offered once a run has begun or while 録音's questions are
+// up (the run would take the same devices); the user is told why.
 void OfferDelayMeasurement(std::uint32_t midiOut, std::uint32_t waveIn, const devices::WaveFormat& format);
 
 }  // namespace solvena::app

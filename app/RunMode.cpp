@@ -52,6 +52,8 @@ void HoldLoadList(bool held) {
 
 bool LoadListLocked() { return loadListLocked || loadListHeld; }
 
+bool RunStarted() { return loadListLocked; }
+
 void EnterRunMode() {
     ApplyPageMembership(kNoPage);
     SendMessageA(controls.tabControl, TCM_SETCURSEL, 0, 0);

@@ -12,6 +12,8 @@ void EnterRunMode();
 // True once 録音 has started a run (読込 is never enabled again), and while its questions are up:
 // then neither 読込 nor スタック nor トラック別 adds jobs.
 bool LoadListLocked();
+// True once 録音 has started a run.
+bool RunStarted();
 
 // Both windows take dropped files exactly while 読込 may be used; otherwise the system shows a
 // drop on them as refused.

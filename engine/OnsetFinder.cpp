@@ -127,6 +127,7 @@ DelayMeasurement MeasureDelay(std::span<const std::uint8_t> pcm, const TakeForma
                               std::span<const std::uint64_t> noteFrames, bool jitterAccepted) {
     DelayMeasurement result;
     result.notes = static_cast<int>(noteFrames.size());
+    result.limitMs = jitterAccepted ? kMaxJitterSpreadMs : kMaxDelaySpreadMs;
     const unsigned bytes = BytesPerSample(format);
     if (format.rate == 0 || format.channels == 0 || bytes == 0 || bytes > 4 || noteFrames.empty()) return result;
     Take take(pcm, format);
@@ -154,6 +155,8 @@ DelayMeasurement MeasureDelay(std::span<const std::uint8_t> pcm, const TakeForma
         return result;
     }
     const auto [low, high] = std::minmax_element(delays.begin(), delays.end());
+    result.earliestMs = *low;
+    result.latestMs = *high;
     result.spreadMs = *high - *low;
     double sum = 0;
     for (double d : delays) sum += d;

@@ -32,6 +32,9 @@ struct DelayMeasurement {
     DelayVerdict verdict = DelayVerdict::notHeard;
     double delayMs = 0;   // the notes' mean delay (their median when jittery)
     double spreadMs = 0;  // the latest note's delay less the earliest one's
+    double earliestMs = 0;
+    double latestMs = 0;
+    double limitMs = kMaxDelaySpreadMs;  // the spread beyond which the notes were unsteady
     int heard = 0;        // notes found
     int notes = 0;        // notes played
 };

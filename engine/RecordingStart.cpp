@@ -1,5 +1,6 @@
 #include "engine/RecordingStart.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -52,13 +53,15 @@ ClockReading LeastLagging(const ClockReading& kept, const ClockReading& next, st
     return origin(next) < origin(kept) ? next : kept;
 }
 
-std::optional<double> StreamStartMs(std::span<const ClockReading> readings) {
+std::optional<double> StreamStartMs(double calledMs, std::span<const ClockReading> readings) {
     std::optional<double> start;
     for (std::size_t i = 1; i < readings.size(); ++i) {
         if (readings[i].count == readings[i - 1].count) continue;
         const double at = readings[i].ms - static_cast<double>(readings[i].count);
         if (!start || at < *start) start = at;
     }
+    // The stream plays from the call on, and the call returned before the first look.
+    if (start) start = std::clamp(*start, calledMs, std::max(calledMs, readings.front().ms));
     return start;
 }
 

@@ -39,9 +39,11 @@ struct ClockReading {
 ClockReading LeastLagging(const ClockReading& kept, const ClockReading& next, std::uint32_t rate);
 
 // When a stream started, on the program's clock, from looks at its position in milliseconds
-// taken one after another: the moment the count changes, the stream has played exactly that
-// long. A look the system delayed only shows a later start, so the earliest counts. Nothing
-// when the count never changed.
-std::optional<double> StreamStartMs(std::span<const ClockReading> readings);
+// taken one after another once its restart was called at `calledMs`: the moment the count
+// changes, the stream has played exactly that long. A look the system delayed only shows a
+// later start, so the earliest counts. A player whose count runs ahead (jumping to its next
+// event) would put the start before the call, so the start is kept between the call and the
+// first look. Nothing when the count never changed.
+std::optional<double> StreamStartMs(double calledMs, std::span<const ClockReading> readings);
 
 }  // namespace solvena

@@ -7,6 +7,8 @@
 #include <random>
 #include <vector>
 
+#include "engine/DelayTakes.h"
+#include "engine/DelayTexts.h"
 #include "engine/OnsetFinder.h"
 #include "engine/PairDelays.h"
 
@@ -155,6 +157,43 @@ TEST(OnsetFinder, AJitteringDeviceKeepsItsMedianDelay) {
         EXPECT_EQ(result.heard, 16);
         EXPECT_NEAR(result.delayMs, c.delayMs, 0.05);
         EXPECT_NEAR(result.spreadMs, c.jitterMs * 15 / 16, 0.05);
+    }
+}
+
+// A jittering device as late as the first take can hear: the second take's notes are spaced so
+// that each still falls into its own window, and its median and farthest note come back.
+TEST(DelayTakes, TheSecondTakeMeasuresEveryDelayTheFirstTakeHeard) {
+    const TakeFormat format{44100, 16, 1};
+    constexpr double kJitterMs = 8;
+    // The notes of a take come `lateMs` plus the squares of 0, 1, ..., 15 sixteenths of the jitter
+    // late, out of order: most lie early, a few far later, so the median lies nearer the earliest.
+    auto late = [](double lateMs, int k) {
+        const double share = static_cast<double>((k * 7) % 16) / 16;
+        return lateMs + kJitterMs * share * share;
+    };
+    const double medianShare = (7.0 * 7 + 8 * 8) / 2 / 256, latestShare = 15.0 * 15 / 256;
+    auto measure = [&](const TakePlan& plan, double lateMs) {
+        std::vector<std::uint64_t> notes, clicks;
+        for (int k = 1; k <= plan.notes; ++k) {
+            notes.push_back(static_cast<std::uint64_t>(std::lround(SpacingMs(plan) * k * 44.1)));
+            clicks.push_back(notes.back() + static_cast<std::uint64_t>(std::lround(late(lateMs, k) * 44.1)));
+        }
+        return MeasureDelay(Take(format, TakeSeconds(plan), clicks), format, notes, plan.jitterAccepted);
+    };
+    for (const double lateMs : {17.0, 140.0, 300.0, 480.0}) {
+        SCOPED_TRACE(lateMs);
+        const DelayMeasurement first = measure(kSteadyTake, lateMs);
+        ASSERT_EQ(first.verdict, DelayVerdict::unsteady);
+        const TakePlan plan = JitterTake(first);
+        EXPECT_EQ(plan.notes, 16);
+        EXPECT_GE(SpacingMs(plan), 250.0);
+        const DelayMeasurement second = measure(plan, lateMs);
+        EXPECT_EQ(second.verdict, DelayVerdict::jittery);
+        EXPECT_EQ(second.heard, 16);
+        EXPECT_NEAR(second.delayMs, lateMs + kJitterMs * medianShare, 0.05);
+        // The latest note lies farther from the median than half the spread.
+        EXPECT_NEAR(FarthestNoteMs(second), kJitterMs * (latestShare - medianShare), 0.05);
+        EXPECT_LE(TakeSeconds(plan), TakeSeconds(LongestJitterTake()));
     }
 }
 

@@ -60,20 +60,28 @@ TEST(RecordingStart, TheCaptureIsPlacedByItsLeastLaggingLook) {
     EXPECT_EQ(LeastLagging(looks[0], looks[1], 0).count, 2304u) << "without a rate nothing is compared";
 }
 
-TEST(RecordingStart, AStreamStartedWhereItsCountChanged) {
+TEST(RecordingStart, AStreamStartedWhereItsCountChangedBetweenTheCallAndTheFirstLook) {
     struct Case {
         const char* name;
+        double calledMs;
         std::vector<ClockReading> looks;  // (when, milliseconds played)
         std::optional<double> start;
     } const cases[] = {
-        {"the count moves each millisecond", {{500.20, 0}, {500.70, 0}, {501.01, 1}, {501.60, 1}, {502.03, 2}}, 500.01},
-        {"a look the system held up shows a later start", {{500.9, 0}, {504.6, 3}, {505.02, 5}}, 500.02},
-        {"a count that never moves tells nothing", {{500.0, 7}, {503.0, 7}}, std::nullopt},
-        {"one look tells nothing", {{500.0, 3}}, std::nullopt},
+        {"the count moves each millisecond", 499.8, {{500.20, 0}, {500.70, 0}, {501.01, 1}, {501.60, 1}, {502.03, 2}},
+         500.01},
+        {"a look the system held up shows a later start", 499.5, {{500.9, 0}, {504.6, 3}, {505.02, 5}}, 500.02},
+        {"a count that never moves tells nothing", 499.0, {{500.0, 7}, {503.0, 7}}, std::nullopt},
+        {"one look tells nothing", 499.0, {{500.0, 3}}, std::nullopt},
+        // Older players count to the event they play next, and would start the file early.
+        {"a count that jumps ahead starts at the call", 500.0, {{500.3, 0}, {500.8, 120}, {501.3, 120}}, 500.0},
+        {"one jump ahead among good looks still starts at the call", 500.0,
+         {{500.4, 0}, {500.9, 0}, {501.2, 1}, {501.7, 250}}, 500.0},
+        {"a count that lags starts at the first look", 500.0, {{500.5, 0}, {505.0, 0}, {509.0, 2}}, 500.5},
+        {"a start just after the call stays", 500.0, {{500.6, 0}, {501.1, 0}, {501.3, 1}}, 500.3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::optional<double> start = StreamStartMs(c.looks);
+        const std::optional<double> start = StreamStartMs(c.calledMs, c.looks);
         ASSERT_EQ(start.has_value(), c.start.has_value());
         if (start) {
             EXPECT_NEAR(*start, *c.start, 1e-9);

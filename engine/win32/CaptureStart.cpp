@@ -91,7 +91,7 @@ double StreamStartedMs(double calledMs) {
         if (!PlaybackPositionMs(&ms)) return calledMs;
         looks.push_back({CaptureClockMs(), ms});
     }
-    return StreamStartMs(looks).value_or(calledMs);
+    return StreamStartMs(calledMs, looks).value_or(calledMs);
 }
 
 }  // namespace solvena::engine

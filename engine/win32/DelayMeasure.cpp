@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/DelayTakes.h"
 #include "engine/DeviceSeam.h"
 #include "engine/JobStream.h"
 #include "engine/PairDelays.h"
@@ -30,23 +31,12 @@ constexpr UINT_PTR kTailTimer = 2;
 constexpr UINT_PTR kLimitTimer = 3;
 // After the stream's end, the last note's window still has to reach the file.
 constexpr UINT kTailMs = 300;
-// The capture's own wait, the notes and a margin: a driver that stops answering ends it here.
-constexpr UINT kLimitMs = static_cast<UINT>(kCaptureWaitLimitMs) + 10000;
+// Beyond the capture's own wait and the take's notes: a driver that stops answering ends it here.
+constexpr double kLimitMarginMs = 7000;
 
-constexpr std::uint32_t kDivision = 480;     // a quarter: half a second at the stream's 120 bpm
 constexpr std::uint8_t kClickNote = 75;      // claves: short, with a sharp attack on every module
 constexpr std::uint8_t kDrumChannel = 0x09;  // channel 10
 constexpr std::uint32_t kNoteTicks = 60;
-
-// A take: so many notes, so many ticks apart. A device whose five notes jitter is measured
-// again with more, closer together.
-struct TakePlan {
-    int notes = 0;
-    std::uint32_t spacing = 0;
-    bool jitterAccepted = false;
-};
-constexpr TakePlan kSteadyTake{5, kDivision, false};
-constexpr TakePlan kJitterTake{16, kDivision / 2, true};
 
 enum class Phase { waiting, playing, tail, done };
 
@@ -83,8 +73,8 @@ std::vector<std::uint8_t> ClickSong(const TakePlan& plan) {
     }
     AppendDelta(track, (plan.notes + 1) * plan.spacing - at);
     Append(track, {0xFF, 0x2F, 0x00});
-    std::vector<std::uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, kDivision >> 8, kDivision & 0xFF,
-                                      'M', 'T', 'r', 'k'};
+    std::vector<std::uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1};
+    Append(file, {kTakeDivision >> 8, kTakeDivision & 0xFF, 'M', 'T', 'r', 'k'});
     for (int shift = 24; shift >= 0; shift -= 8) file.push_back(static_cast<std::uint8_t>(track.size() >> shift));
     file.insert(file.end(), track.begin(), track.end());
     return file;
@@ -187,7 +177,7 @@ std::vector<std::uint8_t> ReadTake(const std::string& path) {
 }
 
 // Opens and starts everything as a job's start does; false (all closed again) when it cannot run.
-bool StartSession(const RecordingJob& job, const Song& song, HWND window) {
+bool StartSession(const RecordingJob& job, const Song& song, const TakePlan& plan, HWND window) {
     OpenCapture(job, window);
     if (CreateWavFile(job) != WavOpen::opened) {
         StopCapture();
@@ -203,7 +193,8 @@ bool StartSession(const RecordingJob& job, const Song& song, HWND window) {
     }
     session.waiter.Begin(static_cast<std::uint32_t>(job.sampleRate));
     SetTimer(window, kWaitTimer, kCaptureWaitPeriodMs, nullptr);
-    SetTimer(window, kLimitTimer, kLimitMs, nullptr);
+    const double limitMs = static_cast<double>(kCaptureWaitLimitMs) + TakeSeconds(plan) * 1000 + kLimitMarginMs;
+    SetTimer(window, kLimitTimer, static_cast<UINT>(limitMs), nullptr);
     session.phase = Phase::waiting;
     return true;
 }
@@ -254,16 +245,16 @@ std::optional<DelayMeasurement> MeasureTake(const DelayRequest& request, const T
     }
     session = Session{};
     session.rate = request.rate;
-    session.leadInSeconds = StreamSecondsToTick(streamFills, kDivision, stream.leadInTicks);
+    session.leadInSeconds = StreamSecondsToTick(streamFills, kTakeDivision, stream.leadInTicks);
 
-    if (StartSession(job, song, window)) RunSession(window);
+    if (StartSession(job, song, plan, window)) RunSession(window);
     ShowDeferredMessages();
     DestroyWindow(window);
 
     std::optional<DelayMeasurement> result;
     if (session.recorded) {
         std::vector<std::uint64_t> noteFrames;
-        const double spacingSeconds = 0.5 * plan.spacing / kDivision;
+        const double spacingSeconds = SpacingMs(plan) / 1000;
         for (int k = 1; k <= plan.notes; ++k) noteFrames.push_back(FrameAfter(0, spacingSeconds * k, request.rate));
         result = MeasureDelay(ReadTake(wavPath), TakeFormat{request.rate, request.bitsPerSample, request.channels},
                               noteFrames, plan.jitterAccepted);
@@ -280,7 +271,7 @@ std::optional<DelayMeasurement> MeasurePairDelay(const DelayRequest& request, HW
     const bool stackWasEnabled = jobStackWindow != nullptr && !EnableWindow(jobStackWindow, FALSE);
     measuring = true;
     std::optional<DelayMeasurement> result = MeasureTake(request, kSteadyTake);
-    if (result && result->verdict == DelayVerdict::unsteady) result = MeasureTake(request, kJitterTake);
+    if (result && result->verdict == DelayVerdict::unsteady) result = MeasureTake(request, JitterTake(*result));
     measuring = false;
     if (stackWasEnabled) EnableWindow(jobStackWindow, TRUE);
     if (ownerWasEnabled) EnableWindow(owner, TRUE);

@@ -1,5 +1,5 @@
-// Measuring how late one MIDI OUT → WAVE IN pair sounds: five short, sharp notes are played and
-// recorded exactly as a job is, and their onsets are looked for in the take.
+// Measuring how late one MIDI OUT → WAVE IN pair sounds: short, sharp notes are played and
+// recorded exactly as a job is, and their onsets are looked for in the take (see DelayTakes.h).
 #pragma once
 
 #include <windows.h>

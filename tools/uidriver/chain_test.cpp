@@ -372,8 +372,8 @@ TEST_F(Chain, TheDelayOfASynthesizerThatJittersByItsBlocksIsKept) {
     const double keptMs = std::atof(kept.c_str() + pair.size()) / 1000;
     EXPECT_NEAR(keptMs, delayMs, 0.05);
     EXPECT_TRUE(keptMs > 2 && keptMs < 60) << keptMs;
-    // Jittery, each note strays up to half a block (2.9 ms) or so; steady, five lay within the
-    // 2 ms the measurement keeps to.
+    // Jittery, the farthest note strays from the median by half a block (2.9 ms) to a whole one;
+    // steady, five lay within the 2 ms the measurement keeps to.
     EXPECT_TRUE(jittery ? jitterMs > 0.5 && jitterMs <= 10 : jitterMs <= 2) << jitterMs;
     std::printf("[ measured ] chain: the device page measured the synthesizer %.1f ms late, %s %.1f ms\n", delayMs,
                 jittery ? "each note ±" : "five notes within", jitterMs);
