@@ -1,5 +1,7 @@
 #include "Query.h"
 
+#include <algorithm>
+
 namespace uidriver {
 
 namespace {
@@ -37,12 +39,19 @@ bool Settle(HWND window) { return Ask(window, WM_NULL, 0, 0, nullptr); }
 AnsiText TextOf(HWND window) {
     LRESULT length = AskOr(window, WM_GETTEXTLENGTH, 0, 0, -1);
     if (length < 0) return AnsiText("<no answer>");
-    // The length may be an overestimate for multibyte texts; the copy's result is the truth.
-    std::string buffer(static_cast<std::size_t>(length) + 2, '\0');
-    LRESULT copied = AskOr(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), -1);
-    if (copied < 0 || static_cast<std::size_t>(copied) >= buffer.size()) return AnsiText("<no answer>");
-    buffer.resize(static_cast<std::size_t>(copied));
-    return AnsiText(buffer);
+    // The text may change between the two messages (a run's progress label), and the length may be
+    // an overestimate for multibyte texts: a copy that fills the buffer may be cut, so it is read
+    // again into a larger one.
+    const std::size_t first = std::max<std::size_t>(static_cast<std::size_t>(length) + 2, 256);
+    for (std::size_t room = first; room <= 65536; room *= 4) {
+        std::string buffer(room, '\0');
+        const LRESULT copied = AskOr(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), -1);
+        if (copied < 0) return AnsiText("<no answer>");
+        if (static_cast<std::size_t>(copied) + 1 >= buffer.size()) continue;
+        buffer.resize(static_cast<std::size_t>(copied));
+        return AnsiText(buffer);
+    }
+    return AnsiText("<no answer>");
 }
 
 std::wstring WideTextOf(HWND window) {
