@@ -196,6 +196,23 @@ TEST_F(PreRunQuestions, RealFilesAndDevices) {
     }
 }
 
+// Stems recorded again: one question for all their files, whose はい replaces every one.
+TEST_F(PreRunQuestions, TheFilesOfSeveralJobsAreAskedAboutOnce) {
+    SetUpRun("midiout Synth\nwavein Loop\n");
+    const std::string song = TempFile("again.mid", QuarterNoteSong(1, 120, 500000));
+    const std::vector<std::string> wavs = {TempName("again-1.wav"), TempName("again-2.wav")};
+    for (const std::string& wav : wavs) {
+        ASSERT_TRUE(testfiles::WriteBytes(wav, "old"));
+        AppendStackedJob(Job(song, wav));
+    }
+    answers = {IDYES};
+    Record();
+    EXPECT_TRUE(PumpUntil([&] { return Finished(); }, 20000));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, TargetsExistQuestion(wavs));
+    for (const std::string& wav : wavs) EXPECT_EQ(testfiles::ReadBytes(wav).value_or("").substr(0, 4), "RIFF");
+}
+
 // What a run costs: the user-interface thread's time per captured second at the largest format
 // (the capture's buffers, and the clock with the input level shown live), the time from one job's
 // last waiting tick to the next job's first note, and lost samples.
